@@ -1,0 +1,74 @@
+#pragma once
+// Runs the engine on its own thread: one event loop that executes posted tasks (transport
+// events, operator commands) and the four scheduler timers, one at a time. The window
+// and the console never touch the engine directly; they post.
+
+#include <array>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "server/app/deferrer.h"
+#include "server/app/engine_observer.h"
+
+namespace quilla::server {
+
+class EngineHost final : public Deferrer, public TimerSink {
+ public:
+  EngineHost();
+  ~EngineHost() override;  // Shutdown()
+  EngineHost(const EngineHost&) = delete;
+  EngineHost& operator=(const EngineHost&) = delete;
+
+  // Called on the engine thread whenever a timer fires. Set before Start().
+  void SetTickHandler(std::function<void(TimerId)> handler);
+  // Starts the engine thread.
+  void Start();
+  // Stops the loop and joins the thread; tasks not yet run are dropped. Idempotent.
+  void Shutdown();
+
+  // Any thread: queue `task` for the engine thread. Tasks run in posting order.
+  void Post(std::function<void()> task);
+  // Any thread but the engine's: run `task` on the engine thread and wait for it.
+  void PostAndWait(std::function<void()> task);
+  bool IsEngineThread() const;
+
+  // Deferrer: engine thread.
+  void RunAfter(std::chrono::milliseconds delay, std::function<void()> continuation) override;
+  // TimerSink: engine thread. Re-arms the timer with the new period (0 stops it).
+  void OnTimerPeriodChanged(TimerId timer, int period_ms) override;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Fans one engine notification out to several views. Add views before the host starts.
+class ObserverList final : public EngineObserver {
+ public:
+  void Add(EngineObserver* observer) { observers_.push_back(observer); }
+  void OnLogAppended(const std::string& text) override {
+    for (auto* o : observers_) o->OnLogAppended(text);
+  }
+  void OnUsersChanged(const std::vector<OnlineUser>& users) override {
+    for (auto* o : observers_) o->OnUsersChanged(users);
+  }
+  void OnQueueChanged(const std::vector<QueuedSong>& queue) override {
+    for (auto* o : observers_) o->OnQueueChanged(queue);
+  }
+  void OnNowPlayingChanged(const NowPlaying& now_playing) override {
+    for (auto* o : observers_) o->OnNowPlayingChanged(now_playing);
+  }
+  void OnProgressChanged(const ProgressDisplay& progress) override {
+    for (auto* o : observers_) o->OnProgressChanged(progress);
+  }
+  void OnControlsChanged(const ControlState& controls) override {
+    for (auto* o : observers_) o->OnControlsChanged(controls);
+  }
+
+ private:
+  std::vector<EngineObserver*> observers_;
+};
+
+}  // namespace quilla::server
