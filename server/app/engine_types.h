@@ -35,7 +35,8 @@ struct QueuedSong {
 struct NowPlaying {
   std::string requester;                         // hidden "点歌人"
   std::string song_text = "当前暂无播放歌曲";     // "歌曲名称"
-  std::string cover_url;                         // hidden "歌曲封面地址"; the window shows the picture in "Pic"
+  std::string cover_url;                         // hidden "歌曲封面地址"
+  std::string picture_url;                       // what "Pic" shows; empty: the default picture
   std::string banner = "欢迎使用本软件！";        // "透明标签2"
   std::string banner_edit;                       // hidden "编辑框1"
   std::string group_caption = "正在播放";         // caption of "分组框3"
