@@ -1,0 +1,168 @@
+// A whole party on loopback: the real headless server with the null audio output, a local
+// web server with generated songs and a stand-in radio, and two protocol peers.
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "server/e2e/protocol_peer.h"
+#include "server/e2e/server_process.h"
+#include "server/e2e/wav_tone.h"
+#include "settings/ini_file.h"
+
+namespace quilla::server::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// Serves the songs and the radio's three paths.
+class LocalWeb {
+ public:
+  LocalWeb() {
+    server_.Get(R"(/song/(\w+)\.wav)", [this](const httplib::Request& req, httplib::Response& res) {
+      // Song "long" lasts 20 s; every other one 3 s.
+      res.set_content(req.matches[1] == "long" ? long_song_ : short_song_, "audio/wav");
+    });
+    server_.Get("/dev/api/", [this](const httplib::Request& req, httplib::Response& res) {
+      ++list_requests_;
+      if (req.get_param_value("id") != "public_tuijian_rege") return;
+      res.set_content(R"({"list":[{"id":101,"type":0,"method":0},{"id":102,"type":0,"method":0}]})",
+                      "text/html");
+    });
+    server_.Get("/data/music/songlink", [this](const httplib::Request& req, httplib::Response& res) {
+      const std::string id = req.get_param_value("songIds");
+      const std::string base = "http:\\/\\/127.0.0.1:" + std::to_string(port_);
+      res.set_content("{\"songName\":\"Radio " + id + "\",\"artistId\":\"7\",\"artistName\":\"DJ\","
+                      "\"albumId\":1,\"lrcLink\":\"" + base + "\\/lrc\\/" + id + ".lrc\",\"time\":3,"
+                      "\"songLink\":\"" + base + "\\/song\\/r" + id + ".wav\",\"showLink\":\"\"}",
+                      "text/html");
+    });
+    server_.Get("/data/music/songinfo", [this](const httplib::Request& req, httplib::Response& res) {
+      res.set_content("{\"songPicRadio\":\"http:\\/\\/127.0.0.1:" + std::to_string(port_) +
+                          "\\/pic\\/" + req.get_param_value("songIds") + ".jpg@s_0,w_300\"}",
+                      "text/html");
+    });
+    server_.Get(R"(/lrc/(\d+)\.lrc)", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("[00:01.00]电台第一句\n", "text/plain");
+    });
+    port_ = server_.bind_to_any_port("127.0.0.1");
+    thread_ = std::thread([this] { server_.listen_after_bind(); });
+  }
+  ~LocalWeb() {
+    server_.stop();
+    thread_.join();
+  }
+  std::string Url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+  }
+  int port() const { return port_; }
+
+ private:
+  httplib::Server server_;
+  std::thread thread_;
+  int port_ = 0;
+  std::atomic<int> list_requests_{0};
+  const std::string short_song_ = WavTone(3.0);
+  const std::string long_song_ = WavTone(20.0);
+};
+
+class PartyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() / ("quilla-party-" + std::to_string(getpid()));
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    const auto ini = dir_ / "sys.ini";
+    settings::WriteProfileString(ini, "Services", "Radio", web_.Url(""));
+    settings::WriteProfileString(ini, "Services", "SpeechToken", "http://127.0.0.1:9");
+    settings::WriteProfileString(ini, "Services", "SpeechAudio", "http://127.0.0.1:9");
+    settings::WriteProfileString(ini, "Audio", "Output", "null");
+    port_ = FreeLoopbackPort();
+    ASSERT_TRUE(server_.Start(QUILLA_SERVER_BINARY, {"--headless", "--start", "--port",
+                                                     std::to_string(port_), "--config-dir",
+                                                     dir_.string()}));
+    ASSERT_TRUE(server_.WaitForLine("服务端启动成功", 10s));
+    ASSERT_TRUE(ann_.Connect(port_));
+    ASSERT_TRUE(bob_.Connect(port_));
+    ASSERT_TRUE(ann_.Join("Ann"));
+    ASSERT_FALSE(ann_.WaitFor("首次获取", 5s).command.empty());
+    ASSERT_TRUE(bob_.Join("Bob"));
+    ASSERT_FALSE(bob_.WaitFor("首次获取", 5s).command.empty());
+  }
+  void TearDown() override {
+    server_.Type("quit");
+    server_.Wait(10s);
+    std::filesystem::remove_all(dir_);
+  }
+  void RequestSong(ProtocolPeer& peer, const std::string& requester, const std::string& title,
+                   const std::string& file, const std::string& lyrics) {
+    protocol::SongRequest r{requester, title, "Singer", web_.Url("/song/" + file + ".wav"),
+                            web_.Url("/pic/" + title + ".jpg"), lyrics};
+    ASSERT_TRUE(peer.Send(protocol::BuildRequestSong(r)));
+  }
+
+  LocalWeb web_;
+  std::filesystem::path dir_;
+  int port_ = 0;
+  ServerProcess server_;
+  ProtocolPeer ann_;
+  ProtocolPeer bob_;
+};
+
+TEST_F(PartyTest, RequestsPlayInOrderThenTheRadioTakesOver) {
+  const auto requested = Clock::now();
+  RequestSong(ann_, "Ann", "First", "a", "[00:00.50]开始\r\n[00:01.20]第二句\r\n");
+  EXPECT_EQ(bob_.WaitFor("歌曲增加", 5s).payload, "First-Ann");
+  const Received started = bob_.WaitFor("歌曲播放", 5s);
+  ASSERT_EQ(started.payload, "Anng【*】cFirstg【*】cSingerg【*】c" + web_.Url("/pic/First.jpg"));
+  EXPECT_LT(started.at - requested, 3500ms);
+
+  // Progress and time, about ten times a second each.
+  std::this_thread::sleep_for(1500ms);
+  const auto progress = bob_.MessagesOf("歌曲进度");
+  const auto times = bob_.MessagesOf("歌曲时间");
+  ASSERT_GE(progress.size(), 8u);
+  const auto span = progress.back().at - progress.front().at;
+  const double per_second = (progress.size() - 1) / std::chrono::duration<double>(span).count();
+  EXPECT_GT(per_second, 7.0);
+  EXPECT_LT(per_second, 13.0);
+  EXPECT_EQ(times.size(), progress.size());
+  EXPECT_EQ(times.back().payload.substr(times.back().payload.size() - 5), "00:03");
+  // The lyrics line of second 1 arrives during that second.
+  const Received line = bob_.WaitFor("歌词变更", 2s, "第二句");
+  ASSERT_FALSE(line.command.empty());
+  EXPECT_GE(line.at - started.at, 900ms);
+
+  // The second request starts when the first ends, announced to everyone.
+  RequestSong(bob_, "Bob", "Second", "b", "[00:01.00]x");
+  const Received second = ann_.WaitFor("歌曲播放", 6s, "Second");
+  ASSERT_FALSE(second.command.empty());
+  EXPECT_GT(second.at - started.at, 2s);
+  EXPECT_LT(second.at - started.at, 4s);
+
+  // With "随机播放" ticked the radio follows the empty queue.
+  server_.Type("random on");
+  const Received radio = ann_.WaitFor("系统随机", 8s);
+  ASSERT_EQ(radio.payload, "系统随机g【*】cRadio 101g【*】cDJg【*】c" + web_.Url("/pic/101.jpg"));
+  EXPECT_GT(radio.at - second.at, 2s);
+  EXPECT_FALSE(ann_.WaitFor("歌词变更", 3s, "电台第一句").command.empty());
+}
+
+TEST_F(PartyTest, AClientSkipsToTheNextRequest) {
+  RequestSong(ann_, "Ann", "Long", "long", "[00:00.50]x");
+  RequestSong(ann_, "Ann", "Next", "a", "[00:00.50]y");
+  ASSERT_FALSE(bob_.WaitFor("歌曲播放", 5s, "Long").command.empty());
+  std::this_thread::sleep_for(500ms);
+  ASSERT_TRUE(bob_.Send(protocol::BuildClientSkip("Bob")));
+  EXPECT_EQ(ann_.WaitFor("切歌提示", 5s).payload, "当前歌曲已被 Bob 切掉");
+  EXPECT_FALSE(ann_.WaitFor("歌曲播放", 5s, "Next").command.empty());
+  server_.Type("queue");
+  server_.Type("users");
+  EXPECT_TRUE(server_.WaitForLine("\tBob\t", 5s));
+}
+
+}  // namespace
+}  // namespace quilla::server::testing

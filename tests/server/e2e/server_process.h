@@ -1,0 +1,53 @@
+#pragma once
+// The real quilla_server started as a child process in headless mode: the test types
+// console commands into its standard input and reads its standard output line by line.
+
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace quilla::server::testing {
+
+class ServerProcess {
+ public:
+  ServerProcess() = default;
+  ~ServerProcess();
+  ServerProcess(const ServerProcess&) = delete;
+  ServerProcess& operator=(const ServerProcess&) = delete;
+
+  // Starts `binary` with `args`. Returns false when the process could not be started.
+  bool Start(const std::string& binary, const std::vector<std::string>& args);
+  // Types one console line.
+  void Type(const std::string& line);
+  // Waits until a line of standard output contains `text`; true when it came in time.
+  bool WaitForLine(const std::string& text, std::chrono::milliseconds timeout);
+  std::vector<std::string> Lines() const;
+  // Closes standard input (end of input).
+  void CloseInput();
+  // Sends `signal` and waits for the exit; returns the exit code, or -1 on a timeout
+  // (the process is then killed).
+  int SignalAndWait(int signal, std::chrono::milliseconds timeout);
+  // Waits for the process to end by itself; the exit code, or -1 on a timeout.
+  int Wait(std::chrono::milliseconds timeout);
+
+ private:
+  void ReadOutput();
+
+  int pid_ = -1;
+  int stdin_fd_ = -1;
+  int stdout_fd_ = -1;
+  std::thread reader_;
+  mutable std::mutex mutex_;
+  std::condition_variable cv_;
+  std::vector<std::string> lines_;
+};
+
+// A free TCP port on the loopback interface (bound once and released).
+int FreeLoopbackPort();
+
+}  // namespace quilla::server::testing
