@@ -43,8 +43,9 @@ void ServerEngine::Create(const std::filesystem::path& sys_ini, std::string lan_
   default_user_state_ = kStateNormal;
   std::error_code ec;
   if (std::filesystem::exists(sys_ini, ec)) {
-    controls_.interval_text =
-        settings::ReadProfileString(sys_ini, kSettingsSection, kIntervalKey);
+    // A file without the key keeps the designed "1".
+    controls_.interval_text = settings::ReadProfileString(sys_ini, kSettingsSection, kIntervalKey,
+                                                          controls_.interval_text);
     std::string voice = settings::ReadProfileString(sys_ini, kSettingsSection, kVoiceKey);
     Log("\r\n读取配置文件完成\r\n");
     // Only the two boolean words decide; anything else leaves the switch as designed.
