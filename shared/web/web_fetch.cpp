@@ -149,6 +149,12 @@ std::string CookiesFromHeaders(std::string_view response_headers) {
 
 }  // namespace
 
+WebFetchTimeouts TimeoutsForSeconds(int timeout_seconds) {
+  if (timeout_seconds == -1) return {kObjectConnectTimeoutMs, kObjectIdleTimeoutS};
+  const long seconds = timeout_seconds > 0 ? timeout_seconds : kDefaultTimeoutSeconds;
+  return {seconds * 1000, seconds};
+}
+
 WebFetchResult WebFetch(const std::string& url, const WebFetchOptions& options) {
   const int method = options.method >= kGet && options.method <= kConnect ? options.method
                                                                            : kGet;
@@ -158,15 +164,9 @@ WebFetchResult WebFetch(const std::string& url, const WebFetchOptions& options) 
   transfer.follow_redirects = !options.no_redirects;
   transfer.proxy = options.proxy;
 
-  if (options.timeout_seconds == -1) {
-    transfer.connect_timeout_ms = kObjectConnectTimeoutMs;
-    transfer.idle_timeout_s = kObjectIdleTimeoutS;
-  } else {
-    const long seconds = options.timeout_seconds > 0 ? options.timeout_seconds
-                                                     : kDefaultTimeoutSeconds;
-    transfer.connect_timeout_ms = seconds * 1000;
-    transfer.idle_timeout_s = seconds;
-  }
+  const WebFetchTimeouts timeouts = TimeoutsForSeconds(options.timeout_seconds);
+  transfer.connect_timeout_ms = timeouts.connect_ms;
+  transfer.idle_timeout_s = timeouts.idle_seconds;
 
   if (!options.proxy.empty() && !options.proxy_user.empty() &&
       options.proxy_authorization == 1) {

@@ -61,6 +61,15 @@ struct WebFetchResult {
   bool ok = false;               // the transfer completed (any status)
 };
 
+// How a timeout_seconds value becomes limits: t > 0 gives t s to connect (name lookup
+// included) and t s without a byte arriving or leaving; 0 or a negative value other than
+// -1 gives 15 s; -1 gives the request object's own defaults, 60 s and 30 s.
+struct WebFetchTimeouts {
+  long connect_ms = 0;
+  long idle_seconds = 0;
+};
+WebFetchTimeouts TimeoutsForSeconds(int timeout_seconds);
+
 // Performs the request and blocks until it completes, fails or times out. On any failure
 // (cannot connect, time-out, body larger than 64 MiB, bad URL) the result is empty with
 // ok == false; nothing is thrown. Only http and https URLs are fetched. Certificate
