@@ -11,10 +11,12 @@ namespace quilla::server {
 
 class MpvAudioPlayer final : public AudioPlayer {
  public:
-  // audio_output: "" = the system's default output (silently falling back to no device when
-  // there is none), "null" = no sound device, still playing in real time, any other value =
-  // that mpv audio output. open_timeout bounds CreateStream (and each seek).
-  // Nothing is opened until Init.
+  // audio_output: "" = the system's default output, "null" = no sound device (streams still
+  // play in real time, so positions advance as with speakers), any other value = that mpv
+  // audio output ("pulse", "alsa", ...). An output that cannot be opened plays silently in
+  // real time instead. open_timeout bounds CreateStream and each SetPosition.
+  // Nothing is opened until Init. Only http, https and ftp URLs are opened; for a URL with a
+  // start offset the length may be estimated from the whole body.
   explicit MpvAudioPlayer(std::string audio_output = "",
                           std::chrono::milliseconds open_timeout = std::chrono::seconds(15));
   ~MpvAudioPlayer() override;
