@@ -19,7 +19,9 @@ namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
 
-bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+bool IsLeadByte(unsigned char byte) {
+  return byte >= 0x81 && byte <= 0xFE;
+}
 
 // Blanks and control characters around names and values. A GBK trail byte is never
 // below 0x40, so trimming bytes <= 0x20 cannot cut a character in half.
@@ -167,7 +169,9 @@ struct IniDocument::Impl {
   }
 };
 
-IniDocument::IniDocument() : impl_(std::make_unique<Impl>()) { impl_->Clear(); }
+IniDocument::IniDocument() : impl_(std::make_unique<Impl>()) {
+  impl_->Clear();
+}
 IniDocument::~IniDocument() = default;
 IniDocument::IniDocument(IniDocument&&) noexcept = default;
 IniDocument& IniDocument::operator=(IniDocument&&) noexcept = default;
@@ -216,8 +220,8 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
   const std::string_view key_name = Trim(gbk_key);
   // Names that could not be found again after writing them.
   if (section_name.empty() || FindGbkChar(section_name, ']') != std::string_view::npos ||
-      key_name.empty() || key_name.find('=') != std::string_view::npos ||
-      key_name.front() == '[' || section.find_first_of("\r\n") != std::string_view::npos ||
+      key_name.empty() || key_name.find('=') != std::string_view::npos || key_name.front() == '[' ||
+      section.find_first_of("\r\n") != std::string_view::npos ||
       key.find_first_of("\r\n") != std::string_view::npos) {
     return false;
   }
@@ -290,9 +294,13 @@ bool WriteProfileString(const std::filesystem::path& file, std::string_view sect
   return document.Load(file) && document.Set(section, key, value) && document.Save(file);
 }
 
-std::string_view BoolText(bool value) { return value ? kTrue : kFalse; }
+std::string_view BoolText(bool value) {
+  return value ? kTrue : kFalse;
+}
 
-bool IsTrueText(std::string_view text) { return text == kTrue; }
+bool IsTrueText(std::string_view text) {
+  return text == kTrue;
+}
 
 int TextToInt(std::string_view text) {
   size_t i = 0;

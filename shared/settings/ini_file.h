@@ -23,7 +23,7 @@ inline constexpr std::size_t kMaxValueBytes = 10239;
 
 // A loaded INI file: lines kept as they are, edited in memory, saved in one go. Keeps every
 // line it does not change (comments, other sections, stale keys). Not thread-safe; use one
-// object on one thread.
+// object on one thread. A moved-from document may only be assigned to or destroyed.
 class IniDocument {
  public:
   IniDocument();

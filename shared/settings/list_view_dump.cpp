@@ -11,7 +11,9 @@ namespace {
 constexpr int kMaxRows = 100000;
 constexpr int kMaxColumns = 256;
 
-std::string Flag(bool value) { return value ? "1" : "0"; }
+std::string Flag(bool value) {
+  return value ? "1" : "0";
+}
 
 // Keys of the "Setting" block in the order other readers of the file expect.
 void WriteSettings(const ListViewSettings& s, IniDocument& doc) {

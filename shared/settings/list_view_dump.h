@@ -17,20 +17,20 @@ struct ListViewSettings {
   int height = 344;
   int border = 0;
   bool visible = true;
-  int text_color = 0;                  // black
-  int text_back_color = 0xFFFFFF;      // white
-  int background_color = 0xFFFFFF;     // white
+  int text_color = 0;               // black
+  int text_back_color = 0xFFFFFF;   // white
+  int background_color = 0xFFFFFF;  // white
   bool no_head = false;
-  bool select_row = true;              // whole-row selection
-  bool click_head = true;              // header clickable
+  bool select_row = true;  // whole-row selection
+  bool click_head = true;  // header clickable
   bool show_list_border = true;
-  bool drag_head = false;              // header columns can be dragged
+  bool drag_head = false;  // header columns can be dragged
   bool edit_allow = false;
   int sort_allow = 0;
   bool check_box = false;
   bool flat_scroll_bar = false;
-  bool select_only = true;             // single selection
-  int select_now = -1;                 // selected row, -1 for none
+  bool select_only = true;  // single selection
+  int select_now = -1;      // selected row, -1 for none
   bool show_select_always = true;
 };
 

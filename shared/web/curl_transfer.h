@@ -27,17 +27,17 @@ struct Transfer {
   std::vector<std::string> proxy_headers;
   std::optional<std::string> body;  // sent with a Content-Length when present
   bool follow_redirects = true;
-  std::string proxy;  // empty: direct, also when the environment names a proxy
+  std::string proxy;            // empty: direct, also when the environment names a proxy
   long connect_timeout_ms = 0;  // resolve + connect; 0 = curl's default
   long idle_timeout_s = 0;      // abort after this long without a byte; 0 = never
   long total_timeout_ms = 0;    // whole transfer; 0 = no limit
 };
 
 struct TransferResult {
-  bool ok = false;       // a complete response arrived
-  long status = 0;       // of the final response
-  std::string body;      // content-decoded
-  std::string headers;   // final response's header lines, each ending in CR LF
+  bool ok = false;      // a complete response arrived
+  long status = 0;      // of the final response
+  std::string body;     // content-decoded
+  std::string headers;  // final response's header lines, each ending in CR LF
 };
 
 // Performs the transfer on `handle` (a fresh one when null) and blocks until it ends.

@@ -6,13 +6,13 @@
 
 namespace quilla::web {
 
-std::optional<std::string> HttpGetBytes(const std::string& url,
-                                        std::chrono::milliseconds timeout) {
+std::optional<std::string> HttpGetBytes(const std::string& url, std::chrono::milliseconds timeout) {
   detail::Transfer transfer;
   transfer.url = url;
   // A zero or negative limit would mean "no limit" to curl; one millisecond is the
   // honest reading of "no time at all".
-  const long limit_ms = static_cast<long>(std::max<std::chrono::milliseconds::rep>(timeout.count(), 1));
+  const long limit_ms =
+      static_cast<long>(std::max<std::chrono::milliseconds::rep>(timeout.count(), 1));
   transfer.connect_timeout_ms = limit_ms;
   transfer.total_timeout_ms = limit_ms;
   transfer.headers = {"Accept: */*"};

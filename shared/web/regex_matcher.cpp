@@ -17,13 +17,13 @@ struct MatchDataDeleter {
   void operator()(pcre2_match_data* data) const { pcre2_match_data_free(data); }
 };
 
-
 }  // namespace
 
 bool RegexMatcher::Match(std::string_view pattern, std::string_view text, bool case_sensitive,
                          bool multi_line, bool global, bool quote_escape) {
   matches_.clear();
-  const std::string source = quote_escape ? detail::ReplaceQuoteWord(pattern) : std::string(pattern);
+  const std::string source =
+      quote_escape ? detail::ReplaceQuoteWord(pattern) : std::string(pattern);
 
   uint32_t options = PCRE2_UTF | PCRE2_MATCH_INVALID_UTF;
   if (!case_sensitive) options |= PCRE2_CASELESS;
@@ -44,8 +44,8 @@ bool RegexMatcher::Match(std::string_view pattern, std::string_view text, bool c
   PCRE2_SIZE offset = 0;
   uint32_t match_options = 0;
   while (offset <= text.size()) {
-    int rc = pcre2_match(code.get(), subject, text.size(), offset, match_options, data.get(),
-                         nullptr);
+    int rc =
+        pcre2_match(code.get(), subject, text.size(), offset, match_options, data.get(), nullptr);
     if (rc == PCRE2_ERROR_NOMATCH) {
       if (match_options == 0) break;
       // The empty match at `offset` had no non-empty alternative: step one character on.
@@ -75,7 +75,9 @@ bool RegexMatcher::Match(std::string_view pattern, std::string_view text, bool c
   return true;
 }
 
-int RegexMatcher::MatchCount() const { return static_cast<int>(matches_.size()); }
+int RegexMatcher::MatchCount() const {
+  return static_cast<int>(matches_.size());
+}
 
 std::string RegexMatcher::SubMatchText(int i, int j) const {
   if (i < 1 || static_cast<size_t>(i) > matches_.size()) return "";

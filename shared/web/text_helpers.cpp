@@ -9,7 +9,9 @@
 namespace quilla::web {
 namespace {
 
-char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char FoldAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Position of needle in text at or after `from`, npos if absent. Folding ASCII letters is
 // safe on UTF-8: the bytes of a multi-byte character are never ASCII.
@@ -19,11 +21,12 @@ size_t Find(std::string_view text, std::string_view needle, size_t from, bool ig
   auto it = std::search(text.begin() + from, text.end(), needle.begin(), needle.end(),
                         [](char a, char b) { return FoldAscii(a) == FoldAscii(b); });
   return it == text.end() && !needle.empty() ? std::string_view::npos
-                                              : static_cast<size_t>(it - text.begin());
+                                             : static_cast<size_t>(it - text.begin());
 }
 
-size_t StartIndex(int start) { return start > 1 ? static_cast<size_t>(start - 1) : 0; }
-
+size_t StartIndex(int start) {
+  return start > 1 ? static_cast<size_t>(start - 1) : 0;
+}
 
 std::mt19937& Generator() {
   thread_local std::mt19937 generator{std::random_device{}()};
@@ -67,7 +70,9 @@ void AppendUtf8(std::string& out, uint32_t cp) {
   }
 }
 
-bool IsEscapeStart(char c) { return c == '\\' || c == '%'; }
+bool IsEscapeStart(char c) {
+  return c == '\\' || c == '%';
+}
 
 }  // namespace
 
@@ -116,8 +121,8 @@ std::string UrlEncode(std::string_view text, bool keep_safe, bool as_utf8) {
   std::string out;
   out.reserve(bytes.size() * 3);
   for (char c : bytes) {
-    const bool safe = c == '-' || c == '.' || (c >= '0' && c <= '9') ||
-                      (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    const bool safe = c == '-' || c == '.' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
+                      (c >= 'a' && c <= 'z');
     if (keep_safe && safe) {
       out += c;
     } else {
@@ -142,9 +147,15 @@ std::string RandomText(int length) {
   out.reserve(static_cast<size_t>(length));
   for (int i = 0; i < length; ++i) {
     switch (RandomNumber(1, 3)) {
-      case 1: out += static_cast<char>(RandomNumber('0', '9')); break;
-      case 2: out += static_cast<char>(RandomNumber('A', 'Z')); break;
-      default: out += static_cast<char>(RandomNumber('a', 'z')); break;
+      case 1:
+        out += static_cast<char>(RandomNumber('0', '9'));
+        break;
+      case 2:
+        out += static_cast<char>(RandomNumber('A', 'Z'));
+        break;
+      default:
+        out += static_cast<char>(RandomNumber('a', 'z'));
+        break;
     }
   }
   return out;

@@ -26,16 +26,14 @@ std::string_view TrimSpaces(std::string_view text) {
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
            return lower(x) == lower(y);
          });
 }
 
 void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
-  for (size_t at = text.find(from); at != std::string::npos;
-       at = text.find(from, at + to.size())) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
     text.replace(at, from.size(), to);
   }
 }
@@ -156,8 +154,7 @@ WebFetchTimeouts TimeoutsForSeconds(int timeout_seconds) {
 }
 
 WebFetchResult WebFetch(const std::string& url, const WebFetchOptions& options) {
-  const int method = options.method >= kGet && options.method <= kConnect ? options.method
-                                                                           : kGet;
+  const int method = options.method >= kGet && options.method <= kConnect ? options.method : kGet;
   detail::Transfer transfer;
   transfer.method = kMethodNames[method];
   transfer.url = url;
@@ -168,12 +165,10 @@ WebFetchResult WebFetch(const std::string& url, const WebFetchOptions& options) 
   transfer.connect_timeout_ms = timeouts.connect_ms;
   transfer.idle_timeout_s = timeouts.idle_seconds;
 
-  if (!options.proxy.empty() && !options.proxy_user.empty() &&
-      options.proxy_authorization == 1) {
+  if (!options.proxy.empty() && !options.proxy_user.empty() && options.proxy_authorization == 1) {
     const std::string credentials =
         encoding::Utf8ToGbk(options.proxy_user + ":" + options.proxy_password);
-    transfer.proxy_headers.push_back("Proxy-Authorization: Basic " +
-                                     Base64Encode(credentials));
+    transfer.proxy_headers.push_back("Proxy-Authorization: Basic " + Base64Encode(credentials));
   }
 
   HeaderSet headers;
@@ -215,15 +210,14 @@ std::string MergeCookies(std::string_view sent, std::string_view received) {
     }
     return items;
   };
-  auto name_of = [](std::string_view item) {
-    return TrimSpaces(item.substr(0, item.find('=')));
-  };
+  auto name_of = [](std::string_view item) { return TrimSpaces(item.substr(0, item.find('='))); };
 
   std::vector<std::string> merged = items_of(received);
   const size_t received_count = merged.size();
   for (std::string& item : items_of(sent)) {
-    bool was_received = std::any_of(merged.begin(), merged.begin() + received_count,
-                                    [&](const std::string& r) { return name_of(r) == name_of(item); });
+    bool was_received =
+        std::any_of(merged.begin(), merged.begin() + received_count,
+                    [&](const std::string& r) { return name_of(r) == name_of(item); });
     if (!was_received) merged.push_back(std::move(item));
   }
   std::string joined;

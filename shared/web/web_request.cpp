@@ -15,8 +15,7 @@ namespace {
 // What the request object uses until told otherwise.
 constexpr long kDefaultConnectTimeoutMs = 60000;
 constexpr long kDefaultIdleTimeoutS = 30;
-constexpr const char* kUserAgent =
-    "Mozilla/4.0 (compatible; Win32; WinHttp.WinHttpRequest.5)";
+constexpr const char* kUserAgent = "Mozilla/4.0 (compatible; Win32; WinHttp.WinHttpRequest.5)";
 
 std::string Lower(std::string_view text) {
   std::string out(text);
@@ -98,7 +97,9 @@ std::string WebRequest::ResponseText() const {
   return body;
 }
 
-int WebRequest::Status() const { return static_cast<int>(state_->response.status); }
+int WebRequest::Status() const {
+  return static_cast<int>(state_->response.status);
+}
 
 void WebRequest::SetTimeout(std::chrono::milliseconds timeout) {
   if (timeout.count() <= 0) {

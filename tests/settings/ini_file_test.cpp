@@ -47,9 +47,10 @@ TEST(ProfileFile, NamesMatchIgnoringCaseAndLeadingBlanks) {
   TempDir dir;
   const auto file = dir / "pz.ini";
   WriteBytes(file, Utf8ToGbk("[Wind]\r\n  UserName = 小猪 \r\n\tIP=1.2.3.4\r\n"));
-  const std::pair<std::string, std::string> lookups[] = {
-      {"wind", "username"}, {"WIND", "USERNAME"}, {"  \t\x01Wind", " \x02UserName"},
-      {"Wind ", "UserName  "}};
+  const std::pair<std::string, std::string> lookups[] = {{"wind", "username"},
+                                                         {"WIND", "USERNAME"},
+                                                         {"  \t\x01Wind", " \x02UserName"},
+                                                         {"Wind ", "UserName  "}};
   for (const auto& [section, key] : lookups) {
     SCOPED_TRACE(section + "/" + key);
     EXPECT_EQ(ReadProfileString(file, section, key), "小猪");
@@ -88,7 +89,7 @@ TEST(ProfileFile, OneWriteKeepsEveryOtherLine) {
   WriteBytes(file, Utf8ToGbk(original));
 
   ASSERT_TRUE(WriteProfileString(file, "GECI", "字体大小", "5"));
-  ASSERT_TRUE(WriteProfileString(file, "GECI", "字体加粗", "假"));  // new key in GECI
+  ASSERT_TRUE(WriteProfileString(file, "GECI", "字体加粗", "假"));     // new key in GECI
   ASSERT_TRUE(WriteProfileString(file, "YANSE", "文字颜色1", "255"));  // new section
 
   EXPECT_EQ(ReadBytes(file), Utf8ToGbk("; made by hand\r\n"
@@ -127,9 +128,9 @@ TEST(ProfileFile, ValuesRoundTripExceptLineBreaks) {
 TEST(ProfileFile, NamesThatCouldNotBeReadBackAreRefused) {
   TempDir dir;
   const auto file = dir / "n.ini";
-  const std::pair<std::string, std::string> refused[] = {
-      {"S", ""}, {"S", "  "}, {"S", "a=b"}, {"S", "[k"}, {"S", "a\nb"},
-      {"", "k"}, {"a]b", "k"}, {"a\r\nb", "k"}};
+  const std::pair<std::string, std::string> refused[] = {{"S", ""},    {"S", "  "},    {"S", "a=b"},
+                                                         {"S", "[k"},  {"S", "a\nb"},  {"", "k"},
+                                                         {"a]b", "k"}, {"a\r\nb", "k"}};
   for (const auto& [section, key] : refused) {
     SCOPED_TRACE(section + "/" + key);
     EXPECT_FALSE(WriteProfileString(file, section, key, "v"));
@@ -206,10 +207,16 @@ TEST(BooleanWords, OnlyExactlyTrueIsTrue) {
 }
 
 TEST(TextToInt, LeadingNumberOrZero) {
-  const std::pair<std::string_view, int> cases[] = {
-      {"", 0},     {"42", 42},      {"  7", 7},           {"-3", -3},
-      {"+5", 5},   {"12abc", 12},   {"abc", 0},           {"16777215", 16777215},
-      {"99999999999", INT_MAX},     {"-99999999999", INT_MIN}};
+  const std::pair<std::string_view, int> cases[] = {{"", 0},
+                                                    {"42", 42},
+                                                    {"  7", 7},
+                                                    {"-3", -3},
+                                                    {"+5", 5},
+                                                    {"12abc", 12},
+                                                    {"abc", 0},
+                                                    {"16777215", 16777215},
+                                                    {"99999999999", INT_MAX},
+                                                    {"-99999999999", INT_MIN}};
   for (const auto& [text, value] : cases) EXPECT_EQ(TextToInt(text), value) << text;
 }
 

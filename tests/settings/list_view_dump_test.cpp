@@ -105,8 +105,9 @@ TEST(ListViewDump, DamagedOrMissingFilesLoadWhatTheyCan) {
 
   const auto file = dir / "bad.ini";
   // Cols says 3, Rows says 2; row 1 is missing entirely and row 0 lacks column 2.
-  WriteBytes(file, "[Rect]\r\nRows=2\r\nCols=3\r\n[Cols]\r\nWidth0=abc\r\nName0=x\r\n"
-                   "[0]\r\n0=a\r\n1=b\r\n");
+  WriteBytes(file,
+             "[Rect]\r\nRows=2\r\nCols=3\r\n[Cols]\r\nWidth0=abc\r\nName0=x\r\n"
+             "[0]\r\n0=a\r\n1=b\r\n");
   ListViewTable loaded = LoadListView(file, true);
   EXPECT_EQ(loaded.column_widths, (std::vector<int>{0, 0, 0}));
   EXPECT_EQ(loaded.column_titles, (std::vector<std::string>{"x", "", ""}));

@@ -58,7 +58,9 @@ TEST(RegexMatcher, EmptyMatchesAdvanceAndBadInputFails) {
   EXPECT_EQ(matcher.MatchCount(), 0);  // earlier matches are forgotten
 
   // Bytes that are not UTF-8 do not stop the match around them.
-  ASSERT_TRUE(matcher.Match("(b+)", std::string("a\xff\xfe" "bb\xc3", 6)));
+  ASSERT_TRUE(matcher.Match("(b+)", std::string("a\xff\xfe"
+                                                "bb\xc3",
+                                                6)));
   ASSERT_EQ(matcher.MatchCount(), 1);
   EXPECT_EQ(matcher.SubMatchText(1, 1), "bb");
   EXPECT_EQ(RegexMatcher().MatchCount(), 0);

@@ -19,11 +19,11 @@ TEST(TextBetween, Cases) {
       {R"({"songName":"晴天","artistId":1})", "\"songName\":\"", "\",\"artistId\"", 1, false,
        "晴天"},
       // "#引号" stands for a double quote in either marker.
-      {R"({"songName":"晴天","artistId":1})", "#引号songName#引号:#引号",
-       "#引号,#引号artistId", 1, false, "晴天"},
-      {"x]y[z", "[", "]", 1, false, ""},  // right marker only before the left one
-      {"abc", "[", "]", 1, false, ""},    // no left marker
-      {"a[b", "[", "]", 1, false, ""},    // no right marker after it
+      {R"({"songName":"晴天","artistId":1})", "#引号songName#引号:#引号", "#引号,#引号artistId", 1,
+       false, "晴天"},
+      {"x]y[z", "[", "]", 1, false, ""},    // right marker only before the left one
+      {"abc", "[", "]", 1, false, ""},      // no left marker
+      {"a[b", "[", "]", 1, false, ""},      // no right marker after it
       {"[1][2]", "[", "]", 2, false, "2"},  // start is a 1-based byte position
       {"[1][2]", "[", "]", 0, false, "1"},  // positions below 1 mean the beginning
       {"[1][2]", "[", "]", 99, false, ""},
@@ -62,8 +62,16 @@ TEST(AllTextsBetween, Options) {
       {{}, {"1", "333"}},
       {with([](auto& o) { o.ignore_case = true; }), {"1", "22", "333"}},
       {with([](auto& o) { o.max_length = 3; }), {"1"}},  // kept only when shorter
-      {with([](auto& o) { o.prefix = "("; o.suffix = ")"; }), {"(1)", "(333)"}},
-      {with([](auto& o) { o.include_left = true; o.include_right = true; o.prefix = "-"; }),
+      {with([](auto& o) {
+         o.prefix = "(";
+         o.suffix = ")";
+       }),
+       {"(1)", "(333)"}},
+      {with([](auto& o) {
+         o.include_left = true;
+         o.include_right = true;
+         o.prefix = "-";
+       }),
        {"<a>-1</a>", "<a>-333</a>"}},
       {with([](auto& o) { o.start = 2; }), {"333"}},
   };
@@ -158,10 +166,10 @@ TEST(UnUnicode, Cases) {
       {"100%", "100%"},
       {"%zz %u12 \\x", "%zz %u12 %x"},
       {"\\ud83c\\udfb5", "\xF0\x9F\x8E\xB5"},  // a surrogate pair is one character
-      {"\\ud83c!", "\xEF\xBF\xBD!"},            // a lone surrogate becomes U+FFFD
-      {"%E4", "\xC3\xA4"},                      // %XX is the character U+00XX
+      {"\\ud83c!", "\xEF\xBF\xBD!"},           // a lone surrogate becomes U+FFFD
+      {"%E4", "\xC3\xA4"},                     // %XX is the character U+00XX
       {"\\\\u4e2d", "%中"},
-      {"%U4e2d", "%U4e2d"},                     // only a lower-case u escapes
+      {"%U4e2d", "%U4e2d"},  // only a lower-case u escapes
   };
   for (const auto& [text, expected] : cases) {
     SCOPED_TRACE(text);

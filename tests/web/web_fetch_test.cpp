@@ -16,16 +16,15 @@ namespace quilla::web {
 namespace {
 
 using ::testing::HasSubstr;
-using ::testing::Not;
 using testing::LocalHttpServer;
+using ::testing::Not;
 
 constexpr const char* kDefaultUserAgent = "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
 
 // windowBits 31: gzip wrapper; 15: zlib wrapper (what "deflate" means on the web).
 std::string Compress(const std::string& data, int window_bits) {
   z_stream stream{};
-  EXPECT_EQ(deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, window_bits, 8,
-                         Z_DEFAULT_STRATEGY),
+  EXPECT_EQ(deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, window_bits, 8, Z_DEFAULT_STRATEGY),
             Z_OK);
   std::string out(deflateBound(&stream, data.size()), '\0');
   stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
@@ -202,15 +201,18 @@ TEST_F(WebFetchTest, SearchHeaderBlockSendsTheWholeBodyAndGetsTheAnswerDecoded) 
   WebFetchOptions options;
   options.method = kPost;
   options.body_text = body;
-  options.extra_headers =
-      "POST / HTTP/1.1\r\nHost: " + host +
-      "\r\nConnection: keep-alive\r\nContent-Length: 42\r\n"
-      "Accept: application/json, text/javascript, */*; q=0.01\r\n"
-      "Origin: http://" + host + "/\r\nX-Requested-With: XMLHttpRequest\r\n"
-      "User-Agent: Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36\r\n"
-      "Content-Type: application/x-www-form-urlencoded; charset=UTF-8\r\n"
-      "Referer: http://" + host + "/\r\nAccept-Encoding: gzip, deflate\r\n"
-      "Accept-Language: zh-CN,zh;q=0.8";
+  options.extra_headers = "POST / HTTP/1.1\r\nHost: " + host +
+                          "\r\nConnection: keep-alive\r\nContent-Length: 42\r\n"
+                          "Accept: application/json, text/javascript, */*; q=0.01\r\n"
+                          "Origin: http://" +
+                          host +
+                          "/\r\nX-Requested-With: XMLHttpRequest\r\n"
+                          "User-Agent: Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36\r\n"
+                          "Content-Type: application/x-www-form-urlencoded; charset=UTF-8\r\n"
+                          "Referer: http://" +
+                          host +
+                          "/\r\nAccept-Encoding: gzip, deflate\r\n"
+                          "Accept-Language: zh-CN,zh;q=0.8";
 
   WebFetchResult result = WebFetch(server_.Url("/search"), options);
 
@@ -320,8 +322,8 @@ TEST(WebFetchTimeouts, SecondsBecomePhaseLimits) {
     long connect_ms;
     long idle_seconds;
   };
-  const Case cases[] = {{5, 5000, 5}, {1, 1000, 1}, {0, 15000, 15}, {-7, 15000, 15},
-                        {-1, 60000, 30}};
+  const Case cases[] = {
+      {5, 5000, 5}, {1, 1000, 1}, {0, 15000, 15}, {-7, 15000, 15}, {-1, 60000, 30}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.seconds);
     WebFetchTimeouts t = TimeoutsForSeconds(c.seconds);
@@ -430,10 +432,10 @@ TEST(MergeCookies, ReceivedWinsDeletedDropsSentFillsIn) {
       {"a=1", "", "a=1"},
       {"", "a=1; b=2", "a=1; b=2"},
       {"", "", ""},
-      {"a=1; a=1", "b=2", "b=2; a=1"},           // exact duplicates collapse
-      {"a = 1 ;b=2", "a=9;", "a=9; b=2"},        // spaces go, empty items go
-      {"sid=x", "sid=deleted", ""},              // a deleted cookie is not sent back
-      {"flag", "other=1", "other=1; flag"},       // an item without "=" is its own name
+      {"a=1; a=1", "b=2", "b=2; a=1"},       // exact duplicates collapse
+      {"a = 1 ;b=2", "a=9;", "a=9; b=2"},    // spaces go, empty items go
+      {"sid=x", "sid=deleted", ""},          // a deleted cookie is not sent back
+      {"flag", "other=1", "other=1; flag"},  // an item without "=" is its own name
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.sent) + " | " + c.received);

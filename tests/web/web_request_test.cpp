@@ -38,9 +38,8 @@ class WebRequestTest : public ::testing::Test {
       res.status = 404;
       res.set_content("not here", "text/plain");
     });
-    s.Get("/moved", [](const httplib::Request&, httplib::Response& res) {
-      res.set_redirect("/picture");
-    });
+    s.Get("/moved",
+          [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/picture"); });
     s.Get("/stall", [this](const httplib::Request&, httplib::Response& res) {
       std::unique_lock<std::mutex> lock(mutex_);
       cv_.wait_for(lock, std::chrono::seconds(5), [this] { return released_; });
