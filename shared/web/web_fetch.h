@@ -46,8 +46,9 @@ struct WebFetchOptions {
   // the proxy (the GBK bytes of user + ":" + password, Base64).
   int proxy_authorization = 1;
   // Used instead of a new handle when set; the call sets every option it relies on and
-  // leaves no pointer to its own data behind. The caller keeps ownership and must not use
-  // the handle on another thread during the call.
+  // leaves no pointer to its own data behind. Options it does not use (a progress callback
+  // for cancelling, say) stay as the caller set them. The caller keeps ownership and must
+  // not use the handle on another thread during the call.
   CURL* existing_handle = nullptr;
   // When cookies were given: cookies_received = MergeCookies(cookies, cookies received).
   bool merge_cookies = true;

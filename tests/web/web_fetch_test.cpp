@@ -369,6 +369,14 @@ TEST_F(WebFetchTest, ExistingHandleServesSeveralCalls) {
   EXPECT_EQ(WebFetch(server_.Url("/echo"), options).body, "ok");
   EXPECT_EQ(server_.LastRequest().method, "GET");
   EXPECT_EQ(server_.LastRequest().body, "");
+
+  // The caller's own options stay in force: a progress callback can cancel the call.
+  curl_xferinfo_callback abort = [](void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return 1;
+  };
+  curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, abort);
+  EXPECT_FALSE(WebFetch(server_.Url("/echo"), options).ok);
   curl_easy_cleanup(handle);
 }
 
