@@ -22,8 +22,8 @@ class AnnouncementPlayer::Engine {
     audio_internal::MpvInstance::Options options;
     options.audio_output = audio_output;
     options.keep_open = false;  // a clip that ends is unloaded, which ends its turn
-    mpv_ = audio_internal::MpvInstance::Create(
-        options, [this](const mpv_event& event) { OnEvent(event); });
+    mpv_ = audio_internal::MpvInstance::Create(options,
+                                               [this](const mpv_event& event) { OnEvent(event); });
   }
 
   ~Engine() {
@@ -121,12 +121,20 @@ AnnouncementPlayer::AnnouncementPlayer(std::string audio_output)
 
 AnnouncementPlayer::~AnnouncementPlayer() = default;
 
-void AnnouncementPlayer::PlayFile(const std::filesystem::path& file) { engine_->PlayFile(file); }
+void AnnouncementPlayer::PlayFile(const std::filesystem::path& file) {
+  engine_->PlayFile(file);
+}
 
-bool AnnouncementPlayer::IsPlaying() const { return engine_->IsPlaying(); }
+bool AnnouncementPlayer::IsPlaying() const {
+  return engine_->IsPlaying();
+}
 
-std::filesystem::path AnnouncementPlayer::CurrentFile() const { return engine_->CurrentFile(); }
+std::filesystem::path AnnouncementPlayer::CurrentFile() const {
+  return engine_->CurrentFile();
+}
 
-void AnnouncementPlayer::Stop() { engine_->Stop(); }
+void AnnouncementPlayer::Stop() {
+  engine_->Stop();
+}
 
 }  // namespace quilla::server

@@ -205,8 +205,8 @@ class MpvAudioPlayer::Engine {
 
   std::chrono::milliseconds open_timeout_;
   std::unique_ptr<MpvInstance> mpv_;
-  StreamHandle handle_ = 0;   // the live stream; 0 when none
-  std::int64_t entry_ = -1;   // its playlist entry in mpv
+  StreamHandle handle_ = 0;  // the live stream; 0 when none
+  std::int64_t entry_ = -1;  // its playlist entry in mpv
   State state_ = State::kStopped;
   bool at_start_ = true;      // nothing played or moved since it was opened
   bool at_end_ = false;       // ran out, was moved to its end, or broke off
@@ -247,7 +247,9 @@ class MpvAudioPlayer::Engine {
 MpvAudioPlayer::MpvAudioPlayer(std::string audio_output, std::chrono::milliseconds open_timeout)
     : audio_output_(std::move(audio_output)), open_timeout_(open_timeout) {}
 
-MpvAudioPlayer::~MpvAudioPlayer() { Free(); }
+MpvAudioPlayer::~MpvAudioPlayer() {
+  Free();
+}
 
 bool MpvAudioPlayer::Init() {
   if (engine_) return true;
@@ -274,10 +276,9 @@ StreamHandle MpvAudioPlayer::CreateStream(const std::string& file_path,
 
   // A source applies: the previous stream goes, whatever the outcome.
   engine_->handle_ = 0;
-  std::optional<Source> source =
-      file_exists ? FileSource(file_path, start_offset)
-                  : !memory_block.empty() ? MemorySource(memory_block, start_offset)
-                                          : UrlSource(url, start_offset);
+  std::optional<Source> source = file_exists             ? FileSource(file_path, start_offset)
+                                 : !memory_block.empty() ? MemorySource(memory_block, start_offset)
+                                                         : UrlSource(url, start_offset);
   if (!source) {
     engine_->Unload();
     return 0;

@@ -25,8 +25,8 @@ namespace fs = std::filesystem;
 class AnnouncementPlayerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    directory_ = fs::temp_directory_path() /
-                 ("quilla_announcement_test_" + std::to_string(::getpid()));
+    directory_ =
+        fs::temp_directory_path() / ("quilla_announcement_test_" + std::to_string(::getpid()));
     fs::create_directories(directory_);
   }
   void TearDown() override { fs::remove_all(directory_); }
@@ -96,7 +96,8 @@ TEST_F(AnnouncementPlayerTest, FilesThatCannotPlayAreRemovedAndGiveSilence) {
 
 TEST_F(AnnouncementPlayerTest, CallsFromSeveralThreadsLeaveOneAnnouncementAndNoFiles) {
   std::vector<fs::path> clips;
-  for (int i = 0; i < 8; ++i) clips.push_back(Clip("tone_3s.mp3", "clip" + std::to_string(i) + ".mp3"));
+  for (int i = 0; i < 8; ++i)
+    clips.push_back(Clip("tone_3s.mp3", "clip" + std::to_string(i) + ".mp3"));
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([&, t] {
@@ -110,7 +111,8 @@ TEST_F(AnnouncementPlayerTest, CallsFromSeveralThreadsLeaveOneAnnouncementAndNoF
   EXPECT_NE(std::find(clips.begin(), clips.end(), current), clips.end());
   EXPECT_TRUE(WaitUntil(
       [&] {
-        return std::none_of(clips.begin(), clips.end(), [](const fs::path& p) { return fs::exists(p); });
+        return std::none_of(clips.begin(), clips.end(),
+                            [](const fs::path& p) { return fs::exists(p); });
       },
       3s));
   player_.Stop();

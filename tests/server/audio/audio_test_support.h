@@ -64,7 +64,7 @@ class AudioFileServer {
  public:
   AudioFileServer() {
     server_.Get(R"(/(tone_\w+\.(mp3|wav)))", [this](const httplib::Request& request,
-                                                     httplib::Response& response) {
+                                                    httplib::Response& response) {
       {
         std::lock_guard lock(mutex_);
         ranges_.push_back(request.get_header_value("Range"));
@@ -82,19 +82,19 @@ class AudioFileServer {
       WaitForRelease(hang_released_);
       response.set_content("late", "text/plain");
     });
-    server_.Get(R"(/stall/(tone_\w+\.mp3))", [this](const httplib::Request& request,
-                                                    httplib::Response& response) {
-      auto body = std::make_shared<std::string>(ReadFixture(request.matches[1]));
-      response.set_chunked_content_provider(
-          "audio/mpeg", [this, body](std::size_t offset, httplib::DataSink& sink) {
-            const std::size_t third = body->size() / 3;
-            if (offset == 0) return sink.write(body->data(), third);
-            WaitForRelease(stall_released_);
-            if (!sink.write(body->data() + offset, body->size() - offset)) return false;
-            sink.done();
-            return true;
-          });
-    });
+    server_.Get(R"(/stall/(tone_\w+\.mp3))",
+                [this](const httplib::Request& request, httplib::Response& response) {
+                  auto body = std::make_shared<std::string>(ReadFixture(request.matches[1]));
+                  response.set_chunked_content_provider(
+                      "audio/mpeg", [this, body](std::size_t offset, httplib::DataSink& sink) {
+                        const std::size_t third = body->size() / 3;
+                        if (offset == 0) return sink.write(body->data(), third);
+                        WaitForRelease(stall_released_);
+                        if (!sink.write(body->data() + offset, body->size() - offset)) return false;
+                        sink.done();
+                        return true;
+                      });
+                });
     port_ = server_.bind_to_any_port("127.0.0.1");
     if (port_ <= 0) throw std::runtime_error("cannot bind a loopback port");
     thread_ = std::thread([this] { server_.listen_after_bind(); });

@@ -35,8 +35,7 @@ INSTANTIATE_TEST_SUITE_P(
         LyricCase{"EarlierTagOfSharedLine", "[00:12.00][01:30.00]words", "00:12", ""},
         LyricCase{"LastTagOfSharedLine", "[00:12.00][01:30.00]words", "01:30", "words"},
         // A later empty match replaces an earlier line.
-        LyricCase{"EmptyLaterMatchWins", "[00:07.00]seven\n[00:07.50][00:09.00]nine", "00:07",
-                  ""},
+        LyricCase{"EmptyLaterMatchWins", "[00:07.00]seven\n[00:07.50][00:09.00]nine", "00:07", ""},
         // Metadata tags are pieces like any other; text is compared byte for byte.
         LyricCase{"MetadataTag", "[ti:00:30 live]\n[00:30.00]歌词", "00:30", "歌词"},
         LyricCase{"AfterLastKeyInPiece", "[00:08.00]x]00:08]tail", "00:08", "tail"}),

@@ -7,12 +7,19 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <clocale>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 
 #include "server/audio/audio_test_support.h"
 #include "server/audio/progress_text.h"
+
+// glibc keeps the search path of a locale loaded through LOCPATH for the life of the
+// process; the leak checker of the sanitizer build must not count it.
+extern "C" const char* __lsan_default_suppressions() { return "leak:__argz_add_sep\n"; }
 
 namespace quilla::server {
 namespace {
@@ -24,7 +31,9 @@ using testing::FixturePath;
 using testing::ReadFixture;
 using testing::WaitUntil;
 
-double Seconds(std::int64_t bytes) { return static_cast<double>(bytes) / kBytesPerSecond; }
+double Seconds(std::int64_t bytes) {
+  return static_cast<double>(bytes) / kBytesPerSecond;
+}
 
 class MpvAudioPlayerTest : public ::testing::Test {
  protected:
@@ -117,7 +126,8 @@ TEST_F(MpvAudioPlayerTest, ShortSongPlaysThroughToItsEnd) {
     EXPECT_LE(position, length);
     last_position = position;
   }
-  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  const double elapsed =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   EXPECT_EQ(state, 0);
   EXPECT_GT(elapsed, 2.5) << "real time, also without a sound device";
   EXPECT_EQ(player_.GetPosition(handle), player_.GetLength(handle))
@@ -279,7 +289,8 @@ TEST_F(MpvAudioPlayerTest, MemoryBlockPlaysAndLeavesNoFileBehind) {
   const auto own_temp_files = [] {
     const std::string prefix = "quilla_stream_" + std::to_string(::getpid()) + "_";
     int count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::temp_directory_path())) {
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::temp_directory_path())) {
       count += entry.path().filename().string().starts_with(prefix);
     }
     return count;
@@ -375,6 +386,42 @@ TEST(MpvAudioPlayerLifecycleTest, OpeningIsBoundedByTheTimeout) {
   // Still usable after an abandoned open.
   const StreamHandle handle = player.CreateStreamFromUrl(server.Url("/tone_3s.mp3"));
   EXPECT_NE(handle, 0u);
+}
+
+// Builds a locale whose decimal separator is "," in `directory` and makes it the numeric
+// locale of this process. False when the system cannot build locales.
+bool UseCommaDecimalLocale(const std::filesystem::path& directory) {
+  std::filesystem::create_directories(directory);
+  std::ofstream(directory / "source") << "LC_CTYPE\ncopy \"POSIX\"\nEND LC_CTYPE\n"
+                                         "LC_COLLATE\ncopy \"POSIX\"\nEND LC_COLLATE\n"
+                                         "LC_MONETARY\ncopy \"POSIX\"\nEND LC_MONETARY\n"
+                                         "LC_NUMERIC\ndecimal_point \",\"\nthousands_sep \".\"\n"
+                                         "grouping 3\nEND LC_NUMERIC\n"
+                                         "LC_TIME\ncopy \"POSIX\"\nEND LC_TIME\n"
+                                         "LC_MESSAGES\ncopy \"POSIX\"\nEND LC_MESSAGES\n";
+  // Missing optional categories only give warnings (and a non-zero status).
+  const std::string command = "localedef -c -i '" + (directory / "source").string() +
+                              "' -f ANSI_X3.4-1968 '" + (directory / "xx_COMMA").string() +
+                              "' >/dev/null 2>&1";
+  [[maybe_unused]] const int status = std::system(command.c_str());
+  ::setenv("LOCPATH", directory.c_str(), 1);
+  return std::setlocale(LC_NUMERIC, "xx_COMMA") != nullptr;
+}
+
+TEST(MpvAudioPlayerLifecycleTest, StartsUnderTheUsersNumericLocale) {
+  // The Qt application object sets the user's locale (zh_CN.UTF-8, de_DE.UTF-8, ...), and
+  // libmpv refuses to start under any numeric locale but "C".
+  const std::filesystem::path directory =
+      std::filesystem::temp_directory_path() / ("quilla_locale_test_" + std::to_string(::getpid()));
+  const bool have_locale = UseCommaDecimalLocale(directory);
+  std::filesystem::remove_all(directory);
+  if (!have_locale) GTEST_SKIP() << "cannot build a test locale here";
+
+  MpvAudioPlayer player("null");
+  ASSERT_TRUE(player.Init());
+  const StreamHandle handle = player.CreateStream(FixturePath("tone_3s.wav").string(), {}, {});
+  ASSERT_NE(handle, 0u);
+  EXPECT_NEAR(Seconds(player.GetLength(handle)), 3.0, 0.01);
 }
 
 TEST(MpvAudioPlayerLifecycleTest, OutputThatCannotOpenStillPlaysInRealTime) {

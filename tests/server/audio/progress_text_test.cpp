@@ -15,11 +15,18 @@ TEST(TimeTextTest, WholeSecondsAsPaddedMinutesAndSeconds) {
     double seconds;
     const char* text;
   } cases[] = {
-      {0, "00:00"},          {0.99, "00:00"},        {5, "00:05"},
-      {65.9, "01:05"},       {3 * 60 + 45.6, "03:45"}, {599.999, "09:59"},
-      {6000, "100:00"},      {7384.2, "123:04"},
+      {0, "00:00"},
+      {0.99, "00:00"},
+      {5, "00:05"},
+      {65.9, "01:05"},
+      {3 * 60 + 45.6, "03:45"},
+      {599.999, "09:59"},
+      {6000, "100:00"},
+      {7384.2, "123:04"},
       // Failed reads are negative; they must all give the same text.
-      {-1.0 / 176400, "00:00"}, {-1, "00:00"}, {-1e300, "00:00"},
+      {-1.0 / 176400, "00:00"},
+      {-1, "00:00"},
+      {-1e300, "00:00"},
       {std::numeric_limits<double>::quiet_NaN(), "00:00"},
   };
   for (const auto& c : cases) EXPECT_EQ(TimeText(c.seconds), c.text) << c.seconds;
@@ -62,10 +69,14 @@ TEST(SliderPositionTest, FractionOf1000TruncatedTowardZero) {
     std::int64_t length;
     int slider;
   } cases[] = {
-      {0, 1000, 0},     {999, 1000, 999},  {1000, 1000, 1000}, {2, 3, 666},
-      {-1, -1, 1000},   // failed reads
-      {-1, 3000, 0},    // truncated toward zero, not down
-      {0, 0, 0},        {7, 0, 0},
+      {0, 1000, 0},
+      {999, 1000, 999},
+      {1000, 1000, 1000},
+      {2, 3, 666},
+      {-1, -1, 1000},  // failed reads
+      {-1, 3000, 0},   // truncated toward zero, not down
+      {0, 0, 0},
+      {7, 0, 0},
       {std::numeric_limits<std::int64_t>::max(), 1, std::numeric_limits<int>::max()},
   };
   for (const auto& c : cases) {
