@@ -55,7 +55,9 @@ constexpr std::array<RadioChannelItem, 45> kItems{{
 
 }  // namespace
 
-std::span<const RadioChannelItem> RadioChannelItems() { return kItems; }
+std::span<const RadioChannelItem> RadioChannelItems() {
+  return kItems;
+}
 
 std::optional<int> RadioChannelIndex(std::string_view channel) {
   if (channel.empty()) return std::nullopt;

@@ -29,8 +29,8 @@ bool WriteAll(int fd, std::string_view data) {
 
 }  // namespace
 
-std::optional<std::filesystem::path> WriteAnnouncementFile(
-    std::string_view audio, const std::filesystem::path& directory) {
+std::optional<std::filesystem::path> WriteAnnouncementFile(std::string_view audio,
+                                                           const std::filesystem::path& directory) {
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     std::filesystem::path file = directory / ("baidu_yuyin_" + web::RandomText(8) + ".mp3");
     // O_EXCL with O_CREAT also refuses a symbolic link planted under the name in a

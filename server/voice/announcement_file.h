@@ -13,7 +13,7 @@ namespace quilla::server {
 // clash another name is drawn. Returns the path, or nullopt when no file could be
 // created or written (a partial file is removed).
 // Blocks on file I/O; thread-safe.
-std::optional<std::filesystem::path> WriteAnnouncementFile(
-    std::string_view audio, const std::filesystem::path& directory);
+std::optional<std::filesystem::path> WriteAnnouncementFile(std::string_view audio,
+                                                           const std::filesystem::path& directory);
 
 }  // namespace quilla::server

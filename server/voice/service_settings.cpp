@@ -5,8 +5,7 @@
 namespace quilla::server {
 namespace {
 
-void Override(const settings::IniDocument& ini, const char* key, bool is_base,
-              std::string& value) {
+void Override(const settings::IniDocument& ini, const char* key, bool is_base, std::string& value) {
   std::optional<std::string> stored = ini.Get(kServicesSection, key);
   if (!stored) return;
   if (is_base) {

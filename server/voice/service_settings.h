@@ -10,12 +10,12 @@ namespace quilla::server {
 
 struct ServiceSettings {
   // Bases: scheme, host and optional port, no trailing slash.
-  std::string radio = "http://fm.baidu.com";              // key "Radio"
+  std::string radio = "http://fm.baidu.com";               // key "Radio"
   std::string speech_token = "https://openapi.baidu.com";  // key "SpeechToken"
   std::string speech_audio = "http://tsn.baidu.com";       // key "SpeechAudio"
   // Credentials of the speech service.
-  std::string speech_client_id = "Zq7TnWb4Rk2LpXs9Hd3MfYc8";                  // "SpeechClientId"
-  std::string speech_client_secret = "u5RkLm2QwTe8YpZa7NcVx4Bs1HjDg6Fo";      // "SpeechClientSecret"
+  std::string speech_client_id = "Zq7TnWb4Rk2LpXs9Hd3MfYc8";              // "SpeechClientId"
+  std::string speech_client_secret = "u5RkLm2QwTe8YpZa7NcVx4Bs1HjDg6Fo";  // "SpeechClientSecret"
 
   // The defaults above, each replaced by the file's value when the key is there with a
   // non-empty value (blanks around it ignored). Trailing "/" of a base is dropped so the

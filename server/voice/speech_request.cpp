@@ -6,8 +6,8 @@ namespace quilla::server {
 
 std::string SpeechTokenUrl(const ServiceSettings& services) {
   return services.speech_token +
-         "/oauth/2.0/token?grant_type=client_credentials&client_id=" +
-         services.speech_client_id + "&client_secret=" + services.speech_client_secret;
+         "/oauth/2.0/token?grant_type=client_credentials&client_id=" + services.speech_client_id +
+         "&client_secret=" + services.speech_client_secret;
 }
 
 std::string SpeechTokenFrom(std::string_view token_answer) {

@@ -115,9 +115,8 @@ void VoiceAnnouncer::Speak(std::string text, int voice) {
 
 void VoiceAnnouncer::WaitIdle() {
   std::unique_lock lock(impl_->mutex);
-  impl_->idle.wait(lock, [this] {
-    return impl_->stopping || (!impl_->busy && impl_->pending.empty());
-  });
+  impl_->idle.wait(lock,
+                   [this] { return impl_->stopping || (!impl_->busy && impl_->pending.empty()); });
 }
 
 }  // namespace quilla::server

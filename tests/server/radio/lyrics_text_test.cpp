@@ -17,11 +17,15 @@ TEST(LyricsTextTest, KeepsWellFormedTextAndReplacesEveryBadByte) {
   };
   const Case cases[] = {
       {"empty", "", ""},
-      {"lrc", "[00:01.50]晴天\r\n[00:02.10]故事的小黄花", "[00:01.50]晴天\r\n[00:02.10]故事的小黄花"},
+      {"lrc", "[00:01.50]晴天\r\n[00:02.10]故事的小黄花",
+       "[00:01.50]晴天\r\n[00:02.10]故事的小黄花"},
       {"four-byte character", "[00:03.00]\xF0\x9F\x8E\xB5", "[00:03.00]\xF0\x9F\x8E\xB5"},
       {"byte-order mark dropped", "\xEF\xBB\xBF[ti:x]", "[ti:x]"},
       {"ends at a zero byte", std::string("[00:01.00]a\0[00:02.00]b", 22), "[00:01.00]a"},
-      {"stray continuation byte", "a\x80" "b", "a" + kFffd + "b"},
+      {"stray continuation byte",
+       "a\x80"
+       "b",
+       "a" + kFffd + "b"},
       {"GBK bytes", "\xC7\xE7\xCC\xEC", kFffd + kFffd + kFffd + kFffd},
       {"truncated at the end", "ok\xE4\xBD", "ok" + kFffd + kFffd},
       {"truncated before ASCII", "\xE4\xBD[", kFffd + kFffd + "["},

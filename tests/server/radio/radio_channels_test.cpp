@@ -38,14 +38,10 @@ TEST(RadioChannelsTest, EntriesAndIndexLookup) {
     std::string_view channel;
   };
   const Case cases[] = {
-      {1, "热歌", "public_tuijian_rege"},
-      {6, "billboard", "public_tuijian_billboard"},
-      {11, "秋日私语", "public_tuijian_autumn"},
-      {14, "80后", "public_shiguang_80hou"},
-      {23, "DJ舞曲", "public_fengge_dj"},
-      {27, "电影", "public_fengge_dianyingyuansheng"},
-      {38, "单身情歌", "public_xinqing_qingge"},
-      {44, "粤语", "public_yuzhong_yueyu"},
+      {1, "热歌", "public_tuijian_rege"},        {6, "billboard", "public_tuijian_billboard"},
+      {11, "秋日私语", "public_tuijian_autumn"}, {14, "80后", "public_shiguang_80hou"},
+      {23, "DJ舞曲", "public_fengge_dj"},        {27, "电影", "public_fengge_dianyingyuansheng"},
+      {38, "单身情歌", "public_xinqing_qingge"}, {44, "粤语", "public_yuzhong_yueyu"},
   };
   const auto items = RadioChannelItems();
   for (const Case& c : cases) {

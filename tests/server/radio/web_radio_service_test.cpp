@@ -15,10 +15,10 @@
 namespace quilla::server {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using quilla::testing::ClosedLoopbackPort;
 using quilla::testing::LocalHttpServer;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
 // A stand-in for the FM service: answers shaped like the real ones (JSON text whose
 // addresses have escaped slashes and whose names are \u escapes), keyed by the query.
@@ -27,7 +27,8 @@ class FakeRadioService {
   FakeRadioService() {
     auto& server = http_.server();
     server.Get("/dev/api/", [this](const httplib::Request& request, httplib::Response& response) {
-      Answer(playlists, request.get_param_value("tn") == "playlist" ? request.get_param_value("id") : "",
+      Answer(playlists,
+             request.get_param_value("tn") == "playlist" ? request.get_param_value("id") : "",
              response);
     });
     server.Get("/data/music/songlink",
@@ -120,9 +121,9 @@ TEST(WebRadioServiceTest, FetchRadioListTakesEachIdUpToTheNextTypeMarker) {
 
 TEST(WebRadioServiceTest, LookUpRadioSongResolvesEscapesAndRemovesBackslashes) {
   FakeRadioService fake;
-  fake.songlinks["877578"] =
-      SonglinkAnswer("877578", "\\u6674\\u5929", "\\u5468\\u6770\\u4f26",
-                     fake.EscapedUrl("/lrc/877578.lrc"), fake.EscapedUrl("/song/877578.mp3?xcode=a1b2"));
+  fake.songlinks["877578"] = SonglinkAnswer("877578", "\\u6674\\u5929", "\\u5468\\u6770\\u4f26",
+                                            fake.EscapedUrl("/lrc/877578.lrc"),
+                                            fake.EscapedUrl("/song/877578.mp3?xcode=a1b2"));
   fake.songlinks["42"] = SonglinkAnswer("42", "\\u4e2d\\u6587 Song", "A\\u0026B", "", "");
   WebRadioService radio(fake.Base());
 
@@ -183,7 +184,8 @@ TEST(WebRadioServiceTest, DownloadLyricsKeepsUtf8AndSurvivesBadBytes) {
   fake.lyrics["877578"] = "[ti:晴天]\r\n[00:01.50]故事的小黄花\r\n[00:02.10]从出生那年就飘着\r\n";
   static constexpr char kBad[] = "[00:01.00]\xC7\xE7\xCC\xEC\r\n[00:02.00]ok\0tail";
   fake.lyrics["bad"] = std::string(kBad, sizeof(kBad) - 1);
-  fake.songlinks["877578"] = SonglinkAnswer("877578", "", "", fake.EscapedUrl("/lrc/877578.lrc"), "");
+  fake.songlinks["877578"] =
+      SonglinkAnswer("877578", "", "", fake.EscapedUrl("/lrc/877578.lrc"), "");
   WebRadioService radio(fake.Base());
 
   // The address comes out of the song lookup and is fetched as it is.
@@ -212,10 +214,11 @@ TEST(WebRadioServiceTest, SilentServiceIsAbandonedAfterTheTimeout) {
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
   LocalHttpServer silent;
-  silent.server().Get("/dev/api/", [released](const httplib::Request&, httplib::Response& response) {
-    released.wait_for(std::chrono::seconds(5));
-    response.set_content("{\"id\":1,\"type\":0}", "text/plain");
-  });
+  silent.server().Get("/dev/api/",
+                      [released](const httplib::Request&, httplib::Response& response) {
+                        released.wait_for(std::chrono::seconds(5));
+                        response.set_content("{\"id\":1,\"type\":0}", "text/plain");
+                      });
   WebRadioService radio(silent.Base(), std::chrono::milliseconds(500));
   const auto started = std::chrono::steady_clock::now();
   EXPECT_THAT(radio.FetchRadioList("public_tuijian_rege"), IsEmpty());

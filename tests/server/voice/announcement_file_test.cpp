@@ -32,7 +32,8 @@ TEST(AnnouncementFileTest, WritesANewRandomlyNamedFileEachTime) {
   const std::string name = first->filename().string();
   ASSERT_EQ(name.size(), 24u) << name;
   EXPECT_TRUE(name.starts_with("baidu_yuyin_") && name.ends_with(".mp3")) << name;
-  for (char c : name.substr(12, 8)) EXPECT_TRUE(std::isalnum(static_cast<unsigned char>(c))) << name;
+  for (char c : name.substr(12, 8))
+    EXPECT_TRUE(std::isalnum(static_cast<unsigned char>(c))) << name;
   EXPECT_NE(*first, *second);
   EXPECT_EQ(ReadAll(*first), audio);
   EXPECT_EQ(ReadAll(*second), "");

@@ -65,8 +65,7 @@ bool IsAnnouncementName(const std::filesystem::path& file) {
          IsAlphanumeric(std::string_view(name).substr(12, 8));
 }
 
-bool WaitFor(const std::function<bool()>& condition,
-             std::chrono::milliseconds limit = 5000ms) {
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 5000ms) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
   while (!condition()) {
     if (std::chrono::steady_clock::now() > deadline) return false;
@@ -84,8 +83,7 @@ class FakeSpeechService {
       std::lock_guard lock(mutex_);
       r.set_content(token_answer, "application/json");
     });
-    http.server().Get("/text2audio", [this](const httplib::Request& request,
-                                              httplib::Response& r) {
+    http.server().Get("/text2audio", [this](const httplib::Request& request, httplib::Response& r) {
       std::function<void(const std::string&)> hook;
       {
         std::lock_guard lock(mutex_);
@@ -213,8 +211,8 @@ TEST_F(VoiceAnnouncerTest, RepliesThatAreNotMp3AreSilence) {
     std::string expected_token;
   };
   const Case cases[] = {
-      {"audio/mpeg is not audio/mp3",
-       [](FakeSpeechService& s) { s.audio_type = "audio/mpeg"; }, kToken},
+      {"audio/mpeg is not audio/mp3", [](FakeSpeechService& s) { s.audio_type = "audio/mpeg"; },
+       kToken},
       {"type written in capitals", [](FakeSpeechService& s) { s.audio_type = "Audio/MP3"; },
        kToken},
       {"error answer",
