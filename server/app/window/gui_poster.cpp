@@ -1,0 +1,24 @@
+#include "server/app/window/gui_poster.h"
+
+#include <QMetaObject>
+
+namespace quilla::server {
+
+std::shared_ptr<GuiPoster> GuiPoster::Create(QObject* target) {
+  return std::shared_ptr<GuiPoster>(new GuiPoster(target));
+}
+
+void GuiPoster::Post(std::function<void()> task) {
+  // Holding the lock while posting keeps Detach() from completing in between: once
+  // Detach() returns, no new event can be aimed at the target.
+  std::lock_guard lock(mutex_);
+  if (target_ == nullptr) return;
+  QMetaObject::invokeMethod(target_, std::move(task), Qt::QueuedConnection);
+}
+
+void GuiPoster::Detach() {
+  std::lock_guard lock(mutex_);
+  target_ = nullptr;
+}
+
+}  // namespace quilla::server
