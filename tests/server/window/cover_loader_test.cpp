@@ -1,0 +1,126 @@
+// The cover picture is fetched on a worker; only the latest address's picture is shown.
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImage>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+#include "server/app/window/cover_loader.h"
+#include "server/window/qt_test_support.h"
+
+namespace quilla::server::testing {
+namespace {
+
+std::string PngOf(QColor color) {
+  QImage image(8, 8, QImage::Format_RGB32);
+  image.fill(color);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  return bytes.toStdString();
+}
+
+// A one-shot gate a worker can wait on.
+class Gate {
+ public:
+  void Open() {
+    std::lock_guard lock(mutex_);
+    open_ = true;
+    cv_.notify_all();
+  }
+  void Wait() {
+    std::unique_lock lock(mutex_);
+    cv_.wait(lock, [this] { return open_; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  bool open_ = false;
+};
+
+class CoverLoaderTest : public ::testing::Test {
+ protected:
+  CoverLoaderTest() { EnsureApplication(); }
+  // What each call of Show received: "null" or the colour of the picture's first pixel.
+  std::vector<QString> shown;
+  QObject context;
+  CoverLoader::Show Recorder() {
+    return [this](const QImage& picture) {
+      shown.push_back(picture.isNull() ? QStringLiteral("null")
+                                       : QColor(picture.pixel(0, 0)).name());
+    };
+  }
+};
+
+TEST_F(CoverLoaderTest, ALateAnswerForAReplacedAddressIsDropped) {
+  Gate slow_gate;
+  std::atomic<bool> slow_started{false};
+  std::atomic<bool> slow_returned{false};
+  CoverLoader loader(&context, Recorder(),
+                     [&](const std::string& url) -> std::optional<std::string> {
+                       if (url == "http://slow") {
+                         slow_started = true;
+                         slow_gate.Wait();
+                         slow_returned = true;
+                         return PngOf(Qt::blue);
+                       }
+                       return PngOf(Qt::red);
+                     });
+
+  loader.Load("http://slow");
+  ASSERT_TRUE(WaitUntil([&] { return slow_started.load(); }));
+  loader.Load("http://fast");
+  ASSERT_TRUE(WaitUntil([&] { return shown.size() == 3; }));
+  slow_gate.Open();
+  ASSERT_TRUE(WaitUntil([&] { return slow_returned.load(); }));
+  QTest::qWait(100);  // room for the stale answer to arrive, if it were going to be shown
+
+  // Each address shows the default at once; only the latest address's picture follows.
+  EXPECT_EQ(shown, (std::vector<QString>{"null", "null", "#ff0000"}));
+}
+
+TEST_F(CoverLoaderTest, NoAddressAFailureAndNonPicturesShowTheDefault) {
+  std::atomic<int> fetches{0};
+  CoverLoader loader(&context, Recorder(),
+                     [&](const std::string& url) -> std::optional<std::string> {
+                       ++fetches;
+                       if (url == "http://broken") return std::nullopt;
+                       return std::string("<html>not a picture</html>");
+                     });
+
+  loader.Load("");
+  EXPECT_EQ(shown, (std::vector<QString>{"null"}));
+  loader.Load("http://broken");
+  ASSERT_TRUE(WaitUntil([&] { return shown.size() == 3; }));
+  loader.Load("http://page");
+  ASSERT_TRUE(WaitUntil([&] { return shown.size() == 5; }));
+  EXPECT_EQ(shown, (std::vector<QString>(5, "null")));
+  // The same address again loads nothing new.
+  loader.Load("http://page");
+  QTest::qWait(50);
+  EXPECT_EQ(fetches.load(), 2);
+  EXPECT_EQ(shown.size(), 5u);
+}
+
+TEST_F(CoverLoaderTest, DestroyingTheLoaderWaitsForTheDownloadAndDropsItsResult) {
+  Gate gate;
+  {
+    CoverLoader loader(&context, Recorder(), [&](const std::string&) -> std::optional<std::string> {
+      gate.Wait();
+      return PngOf(Qt::green);
+    });
+    loader.Load("http://cover");
+    gate.Open();
+  }
+  QTest::qWait(50);
+  EXPECT_EQ(shown, (std::vector<QString>{"null"}));
+}
+
+}  // namespace
+}  // namespace quilla::server::testing
