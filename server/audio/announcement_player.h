@@ -12,6 +12,8 @@ namespace quilla::server {
 class AnnouncementPlayer {
  public:
   // audio_output as for MpvAudioPlayer ("" default, "null" no device, else that output).
+  // Starts its engine at once; if the engine cannot start, every PlayFile just deletes its
+  // file (silence).
   explicit AnnouncementPlayer(std::string audio_output = "");
   // Cuts off what still plays and removes any announcement file still held.
   ~AnnouncementPlayer();
