@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QSystemTrayIcon>
 #include <QTableView>
 #include <QToolButton>
 
@@ -360,6 +361,26 @@ TEST_F(MainWindowTest, SettingsButtonShowsAndHidesTheOnlineUsers) {
   EXPECT_EQ(window_->size(), QSize(646, 620));
   Click(Find<QToolButton>("设置按钮"));
   EXPECT_EQ(window_->size(), QSize(646, 430));
+}
+
+TEST_F(MainWindowTest, TrayClickAndMenuHideAndShowTheWindow) {
+  Compose(FreePort());
+  auto* tray = window_->findChild<QSystemTrayIcon*>(QStringLiteral("托盘图标"));
+  ASSERT_NE(tray, nullptr);
+  EXPECT_EQ(tray->toolTip(), "局域网点歌服务端！");
+  const QStringList items = {"显示", "隐藏", "关于", "退出"};
+  QStringList shown;
+  for (QAction* a : tray->contextMenu()->actions()) shown << a->text();
+  EXPECT_EQ(shown, items);
+
+  emit tray->activated(QSystemTrayIcon::Trigger);
+  EXPECT_FALSE(window_->isVisible());
+  emit tray->activated(QSystemTrayIcon::Trigger);
+  EXPECT_TRUE(window_->isVisible());
+  TriggerMenuItem("菜单", "隐藏");
+  EXPECT_FALSE(window_->isVisible());
+  TriggerMenuItem("菜单", "显示");
+  EXPECT_TRUE(window_->isVisible());
 }
 
 TEST_F(MainWindowTest, OperatorToolsReachTheSelectedUserOnly) {
