@@ -75,7 +75,8 @@ void EngineHost::Shutdown() {
 void EngineHost::Post(std::function<void()> task) { asio::post(impl_->io, std::move(task)); }
 
 void EngineHost::PostAndWait(std::function<void()> task) {
-  if (IsEngineThread()) {
+  // On the engine thread, or with no engine thread at all, nobody else can run it.
+  if (IsEngineThread() || !impl_->thread.joinable()) {
     task();
     return;
   }

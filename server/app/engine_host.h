@@ -30,7 +30,8 @@ class EngineHost final : public Deferrer, public TimerSink {
 
   // Any thread: queue `task` for the engine thread. Tasks run in posting order.
   void Post(std::function<void()> task);
-  // Any thread but the engine's: run `task` on the engine thread and wait for it.
+  // Runs `task` on the engine thread and waits for it. On the engine thread itself, or
+  // when no engine thread runs (not started yet, or shut down), runs it right here.
   void PostAndWait(std::function<void()> task);
   bool IsEngineThread() const;
 

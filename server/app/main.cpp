@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <atomic>
+#include <clocale>
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
@@ -172,6 +173,8 @@ int main(int argc, char** argv) {
   }
 
   QApplication app(argc, argv);
+  // Qt adopts the user's locale; libmpv only starts with the "C" numeric locale.
+  std::setlocale(LC_NUMERIC, "C");
   MainWindow window(host, engine, sys_ini);
   observers.Add(window.observer());
   host.Start();

@@ -88,6 +88,9 @@ class ServerEngine {
   void SkipSong();                           // "切歌" and a client's "客户端切歌"
   bool PlayRowNow(std::size_t row);          // double-click on a row; false: no such row
   bool DeleteRow(std::size_t row);           // "删除选中"
+  // The same two by the row's id, for views whose row numbers may be a moment old.
+  bool PlayQueuedSong(std::uint64_t id);
+  bool DeleteQueuedSong(std::uint64_t id);
   void ClearQueue();                         // "清空所有"
   void Seek(int slider);                     // "歌曲进度" moved to 0..1000
 
@@ -130,6 +133,7 @@ class ServerEngine {
   OnlineUser* FindRowByHandle(ClientHandle handle);
   bool RemoveRowByHandle(ClientHandle handle);
   void RemoveQueueRow(std::uint64_t id);
+  std::optional<std::size_t> QueueRowOf(std::uint64_t id) const;
 
   // Songs.
   void StartSong(const QueuedSong& song);

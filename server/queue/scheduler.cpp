@@ -74,10 +74,9 @@ void ServerEngine::LowQueueWarning() {
 
 void ServerEngine::RemoveQueueRow(std::uint64_t id) {
   std::erase(starting_rows_, id);
-  auto it = std::find_if(queue_.begin(), queue_.end(),
-                         [id](const QueuedSong& s) { return s.id == id; });
-  if (it == queue_.end()) return;  // deleted by the operator in the meantime
-  queue_.erase(it);
+  const auto row = QueueRowOf(id);
+  if (!row) return;  // deleted by the operator in the meantime
+  queue_.erase(queue_.begin() + static_cast<std::ptrdiff_t>(*row));
   NotifyQueue();
 }
 
@@ -203,6 +202,23 @@ bool ServerEngine::DeleteRow(std::size_t row) {
   queue_.erase(queue_.begin() + static_cast<std::ptrdiff_t>(row));
   NotifyQueue();
   return true;
+}
+
+std::optional<std::size_t> ServerEngine::QueueRowOf(std::uint64_t id) const {
+  auto it = std::find_if(queue_.begin(), queue_.end(),
+                         [id](const QueuedSong& s) { return s.id == id; });
+  if (it == queue_.end()) return std::nullopt;
+  return static_cast<std::size_t>(it - queue_.begin());
+}
+
+bool ServerEngine::PlayQueuedSong(std::uint64_t id) {
+  const auto row = QueueRowOf(id);
+  return row && PlayRowNow(*row);
+}
+
+bool ServerEngine::DeleteQueuedSong(std::uint64_t id) {
+  const auto row = QueueRowOf(id);
+  return row && DeleteRow(*row);
 }
 
 void ServerEngine::ClearQueue() {

@@ -317,8 +317,9 @@ void MainWindow::BuildMenus() {
   queue_menu_ = Named(new QMenu(QStringLiteral("歌曲操作"), this), "歌曲操作");
   QAction* remove = Named(queue_menu_->addAction(QStringLiteral("删除选中")), "删除选中");
   connect(remove, &QAction::triggered, this, [this] {
-    if (const auto row = SelectedRow(queue_view_)) {
-      Post([r = static_cast<std::size_t>(*row)](ServerEngine& e) { e.DeleteRow(r); });
+    const auto row = SelectedRow(queue_view_);
+    if (const auto id = row ? queue_model_->KeyAt(*row) : std::nullopt) {
+      Post([id = static_cast<std::uint64_t>(*id)](ServerEngine& e) { e.DeleteQueuedSong(id); });
     }
   });
   QAction* clear = Named(queue_menu_->addAction(QStringLiteral("清空所有")), "清空所有");
@@ -401,8 +402,9 @@ void MainWindow::ConnectControls() {
 
   // Only a double-click on a row plays; one in the empty part of the list hits no index.
   connect(queue_view_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
-    if (!index.isValid()) return;
-    Post([r = static_cast<std::size_t>(index.row())](ServerEngine& e) { e.PlayRowNow(r); });
+    const auto id = index.isValid() ? queue_model_->KeyAt(index.row()) : std::nullopt;
+    if (!id) return;
+    Post([id = static_cast<std::uint64_t>(*id)](ServerEngine& e) { e.PlayQueuedSong(id); });
   });
 }
 

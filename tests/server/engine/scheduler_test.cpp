@@ -165,7 +165,9 @@ TEST_F(SchedulerTest, LowQueueWarningGoesOutOnlyFromExactlyFourRows) {
     const Commands got = outbox.CommandsTo(12);
     const Commands want = rows == 4 ? Commands{"歌曲播放", "歌曲剩余不足"} : Commands{"歌曲播放"};
     EXPECT_EQ(got, want) << rows << " rows";
-    if (rows == 4) EXPECT_EQ(outbox.sent.back().payload, "当前点歌目录只剩3首，请点歌！");
+    if (rows == 4) {
+      EXPECT_EQ(outbox.sent.back().payload, "当前点歌目录只剩3首，请点歌！");
+    }
   }
 }
 
@@ -196,6 +198,14 @@ TEST_F(SchedulerTest, DoubleClickPlaysAndRemovesThatRow) {
   engine->DeleteRow(0);
   deferrer.RunAll();
   EXPECT_EQ(QueueTitles(), (std::vector<std::string>{"B"}));
+  // By id, as the window asks: the row that was meant, wherever it has moved.
+  Request(12, "Dee", "D");
+  const std::uint64_t d = engine->queue().back().id;
+  engine->DeleteRow(0);
+  EXPECT_TRUE(engine->PlayQueuedSong(d));
+  EXPECT_EQ(player.streams.at(engine->current_stream()).url, "http://song/D");
+  deferrer.RunAll();
+  EXPECT_FALSE(engine->DeleteQueuedSong(d));
   // A double-click that hits no row does nothing.
   outbox.sent.clear();
   EXPECT_FALSE(engine->PlayRowNow(7));
