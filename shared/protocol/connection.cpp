@@ -18,7 +18,7 @@ void Connection::Start(Callbacks callbacks, std::function<void()> first) {
   });
 }
 
-bool Connection::Send(std::string_view body) {
+bool Connection::Send(std::string_view body, bool* start_deferred) {
   bool kick = false;
   bool overflow = false;
   {
@@ -39,8 +39,18 @@ bool Connection::Send(std::string_view body) {
     asio::post(strand_, [self = shared_from_this()] { self->Shutdown(); });
     return false;
   }
-  if (kick) asio::post(strand_, [self = shared_from_this()] { self->KickWrite(); });
+  if (kick) {
+    if (start_deferred) {
+      *start_deferred = true;
+    } else {
+      StartWriting();
+    }
+  }
   return true;
+}
+
+void Connection::StartWriting() {
+  asio::post(strand_, [self = shared_from_this()] { self->KickWrite(); });
 }
 
 void Connection::CheckTimers(Clock::time_point now) {

@@ -55,7 +55,11 @@ class Connection : public std::enable_shared_from_this<Connection> {
 
   // Queues `body` as one message with the next tag; thread-safe, returns at once. False
   // when the connection is closed or closing (including a close caused by this Send).
-  bool Send(std::string_view body);
+  // With `start_deferred`, an idle writer is not started; *start_deferred is set to true
+  // instead and the caller must call StartWriting later.
+  bool Send(std::string_view body, bool* start_deferred = nullptr);
+  // Starts the writer after a deferred Send; thread-safe.
+  void StartWriting();
 
   // Closes the connection when a timeout has passed; thread-safe and cheap.
   void CheckTimers(std::chrono::steady_clock::time_point now);

@@ -1,5 +1,6 @@
 #include "protocol/message_frame.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 
@@ -17,13 +18,20 @@ void AppendU32(std::string& out, std::uint32_t v) {
   out.append(bytes, 4);
 }
 
-// "<Msg" T ">" L "</Msg" T ">"
-void AppendFrameHeader(std::string& out, std::string_view tag, std::size_t body_size) {
-  char digits[24];
-  auto r = std::to_chars(digits, digits + sizeof digits, body_size);
-  out.append(kOpen).append(tag).append(">");
-  out.append(digits, r.ptr);
-  out.append(kClose).append(tag).append(">");
+// "<Msg" T ">" L "</Msg" T ">", written into `buffer`; returns its length.
+constexpr std::size_t kHeaderBufferBytes = 64;
+std::size_t WriteFrameHeader(char (&buffer)[kHeaderBufferBytes], std::string_view tag,
+                             std::size_t body_size) {
+  char* p = buffer;
+  auto put = [&p](std::string_view s) { p = std::copy(s.begin(), s.end(), p); };
+  put(kOpen);
+  put(tag.substr(0, 4));
+  put(">");
+  p = std::to_chars(p, buffer + kHeaderBufferBytes, body_size).ptr;
+  put(kClose);
+  put(tag.substr(0, 4));
+  put(">");
+  return static_cast<std::size_t>(p - buffer);
 }
 
 // Chunks the concatenation head + tail (a frame held in two pieces) into `out`.
@@ -74,10 +82,11 @@ std::size_t MessageFrameSize(std::size_t body_size) {
 }
 
 std::string BuildMessageFrame(std::string_view tag, std::string_view body) {
+  char header[kHeaderBufferBytes];
+  const std::size_t n = WriteFrameHeader(header, tag, body.size());
   std::string frame;
-  frame.reserve(MessageFrameSize(body.size()));
-  AppendFrameHeader(frame, tag, body.size());
-  frame.append(body);
+  frame.reserve(n + body.size());
+  frame.append(header, n).append(body);
   return frame;
 }
 
@@ -86,9 +95,9 @@ void AppendChunks(std::string& out, std::string_view tag, std::string_view frame
 }
 
 void AppendWireMessage(std::string& out, std::string_view tag, std::string_view body) {
-  std::string header;
-  AppendFrameHeader(header, tag, body.size());
-  AppendChunksOf(out, tag, header, body);
+  char header[kHeaderBufferBytes];
+  const std::size_t n = WriteFrameHeader(header, tag, body.size());
+  AppendChunksOf(out, tag, std::string_view(header, n), body);
 }
 
 void ParseMessageFrames(std::string_view frames, std::vector<Body>& out) {

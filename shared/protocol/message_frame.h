@@ -39,6 +39,8 @@ class TagCounter {
   int value_, low_, high_;
 };
 
+// In the functions below, `tag` is a MessageTag: exactly 4 ASCII digits.
+
 // The whole MessageFrame (header + body).
 std::string BuildMessageFrame(std::string_view tag, std::string_view body);
 

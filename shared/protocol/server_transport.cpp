@@ -32,6 +32,16 @@ std::optional<ClientHandle> NextHandle() {
 // The transport whose thread this is, if any (to refuse a Stop from inside the handler).
 thread_local const void* t_transport = nullptr;
 
+// The batch open on this thread, if any (see ServerTransport::SendBatch).
+struct OpenBatch {
+  const void* transport = nullptr;
+  int depth = 0;
+  // Weak: the batch must never hold the last reference to a connection, whose socket
+  // has to go before its io_context (which Stop destroys).
+  std::vector<std::pair<ClientHandle, std::weak_ptr<detail::Connection>>> to_start;
+};
+thread_local OpenBatch t_batch;
+
 std::string BindErrorText(int port, const asio::error_code& ec) {
   const std::string p = std::to_string(port);
   if (ec == asio::error::address_in_use) return "端口 " + p + " 已被占用";
@@ -51,6 +61,7 @@ struct ServerTransport::Impl {
   bool Start(int port, Handler h, std::string* error_text);
   void Stop();
   bool Send(ClientHandle handle, std::string_view body);
+  void StartBatched();
 
   void Accept();
   void OnAccepted(const asio::error_code& ec, asio::ip::tcp::socket socket);
@@ -211,7 +222,33 @@ bool ServerTransport::Impl::Send(ClientHandle handle, std::string_view body) {
   std::shared_lock lock(connections_mutex);
   auto it = connections.find(handle);
   if (it == connections.end()) return false;
-  return it->second->Send(body);
+  if (t_batch.transport != this) return it->second->Send(body);
+  bool deferred = false;
+  const bool queued = it->second->Send(body, &deferred);
+  if (deferred) t_batch.to_start.emplace_back(handle, it->second);
+  return queued;
+}
+
+void ServerTransport::Impl::StartBatched() {
+  // Only connections still in the table: after a Stop their io_context may be gone.
+  std::shared_lock lock(connections_mutex);
+  for (auto& [handle, weak] : t_batch.to_start) {
+    auto it = connections.find(handle);
+    if (it != connections.end() && it->second == weak.lock()) it->second->StartWriting();
+  }
+  t_batch.to_start.clear();
+}
+
+ServerTransport::SendBatch::SendBatch(ServerTransport& transport) : impl_(transport.impl_.get()) {
+  if (t_batch.depth == 0) t_batch.transport = impl_;
+  if (t_batch.transport == impl_) ++t_batch.depth;
+}
+
+ServerTransport::SendBatch::~SendBatch() {
+  if (t_batch.transport != impl_) return;  // a batch of another transport is open here
+  if (--t_batch.depth > 0) return;
+  t_batch.transport = nullptr;
+  impl_->StartBatched();
 }
 
 ServerTransport::ServerTransport() : ServerTransport(ServerTransportOptions{}) {}

@@ -38,8 +38,8 @@ class RawServer {
 
 TEST(ClientTransportTest, TagsStartAt0011AndContinueAcrossReconnects) {
   RawServer server;
-  ClientTransport client;
   Recorder<ClientEvent> events;
+  ClientTransport client;
   ASSERT_TRUE(client.Connect(server.port(), "127.0.0.1", events.Handler(), 5s));
   RawPeer peer = server.Accept();
   EXPECT_TRUE(client.IsConnected());
@@ -64,8 +64,8 @@ TEST(ClientTransportTest, TagsStartAt0011AndContinueAcrossReconnects) {
 
 TEST(ClientTransportTest, ReceivesInOrderAndReportsLossOnce) {
   RawServer server;
-  ClientTransport client;
   Recorder<ClientEvent> events;
+  ClientTransport client;
   ASSERT_TRUE(client.Connect(server.port(), "127.0.0.1", events.Handler(), 5s));
   RawPeer peer = server.Accept();
   // Two frames in one write, then a large one, then the server goes away.
@@ -89,8 +89,8 @@ TEST(ClientTransportTest, ReceivesInOrderAndReportsLossOnce) {
 
 TEST(ClientTransportTest, EmptyMessageFromTheServerEndsTheConnection) {
   RawServer server;
-  ClientTransport client;
   Recorder<ClientEvent> events;
+  ClientTransport client;
   ASSERT_TRUE(client.Connect(server.port(), "127.0.0.1", events.Handler(), 5s));
   RawPeer peer = server.Accept();
   std::string wire;

@@ -72,8 +72,8 @@ TEST(ServerTransportTest, StartRefusals) {
 TEST(ServerTransportTest, ManyClientsEachInOrder) {
   constexpr int kClients = 40;
   constexpr int kMessages = 50;
-  ServerTransport server(Loopback());
   Recorder<ServerEvent> events;
+  ServerTransport server(Loopback());
   // Echo every message back to its sender, from the handler.
   ASSERT_TRUE(server.Start(0, [&](ServerEvent&& e) {
     if (e.kind == Kind::kDataArrived) {
@@ -82,8 +82,8 @@ TEST(ServerTransportTest, ManyClientsEachInOrder) {
     events.Add(std::move(e));
   }));
 
+  std::vector<std::unique_ptr<Recorder<ClientEvent>>> received;  // outlives the clients
   std::vector<std::unique_ptr<ClientTransport>> clients;
-  std::vector<std::unique_ptr<Recorder<ClientEvent>>> received;
   for (int c = 0; c < kClients; ++c) {
     clients.push_back(std::make_unique<ClientTransport>());
     received.push_back(std::make_unique<Recorder<ClientEvent>>());
@@ -127,8 +127,8 @@ TEST(ServerTransportTest, ManyClientsEachInOrder) {
 }
 
 TEST(ServerTransportTest, LargeAndSmallMessagesKeepTheirOrder) {
-  ServerTransport server(Loopback());
   Recorder<ServerEvent> events;
+  ServerTransport server(Loopback());
   ASSERT_TRUE(server.Start(0, events.Handler()));
   RawPeer peer(server.port());
   ASSERT_TRUE(events.WaitForCount(1));
@@ -156,8 +156,8 @@ TEST(ServerTransportTest, SendFromSeveralThreadsNeverInterleaves) {
   // 12 MB may pile up faster than this test reads; the bound is not under test here.
   auto options = Loopback();
   options.max_unsent_bytes = 64u << 20;
-  ServerTransport server(options);
   Recorder<ServerEvent> events;
+  ServerTransport server(options);
   ASSERT_TRUE(server.Start(0, events.Handler()));
   RawPeer peer(server.port());
   ASSERT_TRUE(events.WaitForCount(1));
@@ -193,8 +193,8 @@ TEST(ServerTransportTest, SendFromSeveralThreadsNeverInterleaves) {
 }
 
 TEST(ServerTransportTest, ClosedEventsAndHandles) {
-  ServerTransport server(Loopback());
   Recorder<ServerEvent> events;
+  ServerTransport server(Loopback());
   ASSERT_TRUE(server.Start(0, events.Handler()));
   auto a = std::make_unique<RawPeer>(server.port());
   auto b = std::make_unique<RawPeer>(server.port());
@@ -235,17 +235,17 @@ TEST(ServerTransportTest, ClosedEventsAndHandles) {
 }
 
 TEST(ServerTransportTest, StopWithConnectedClients) {
-  ServerTransport server(Loopback());
   Recorder<ServerEvent> events;
   std::atomic<bool> stopped{false};
   std::atomic<int> events_after_stop{0};
+  ServerTransport server(Loopback());
   ASSERT_TRUE(server.Start(0, [&](ServerEvent&& e) {
     if (stopped) ++events_after_stop;
     events.Add(std::move(e));
   }));
   constexpr int kClients = 10;
+  std::vector<std::unique_ptr<Recorder<ClientEvent>>> received;  // outlives the clients
   std::vector<std::unique_ptr<ClientTransport>> clients;
-  std::vector<std::unique_ptr<Recorder<ClientEvent>>> received;
   for (int c = 0; c < kClients; ++c) {
     clients.push_back(std::make_unique<ClientTransport>());
     received.push_back(std::make_unique<Recorder<ClientEvent>>());
@@ -283,8 +283,8 @@ TEST(ServerTransportTest, StopWithConnectedClients) {
 }
 
 TEST(ServerTransportTest, ReservedTagIsDroppedOnTheServer) {
-  ServerTransport server(Loopback());
   Recorder<ServerEvent> events;
+  ServerTransport server(Loopback());
   ASSERT_TRUE(server.Start(0, events.Handler()));
   RawPeer peer(server.port());
   peer.WriteMessage("0001", "reserved");
@@ -300,8 +300,8 @@ TEST(ServerTransportTest, ReservedTagIsDroppedOnTheServer) {
 TEST(ServerTransportTest, StalledPartialChunkIsDiscarded) {
   auto options = Loopback();
   options.partial_chunk_timeout = 100ms;
-  ServerTransport server(options);
   Recorder<ServerEvent> events;
+  ServerTransport server(options);
   ASSERT_TRUE(server.Start(0, events.Handler()));
   RawPeer peer(server.port());
   std::string wire;
@@ -315,8 +315,8 @@ TEST(ServerTransportTest, StalledPartialChunkIsDiscarded) {
 }
 
 TEST(ServerTransportTest, GarbageDoesNotDisturbOtherConnections) {
-  ServerTransport server(Loopback());
   Recorder<ServerEvent> events;
+  ServerTransport server(Loopback());
   ASSERT_TRUE(server.Start(0, events.Handler()));
   RawPeer bad(server.port());
   RawPeer good(server.port());
@@ -332,6 +332,51 @@ TEST(ServerTransportTest, GarbageDoesNotDisturbOtherConnections) {
   bad.WriteMessage("0011", "resynchronised");
   ASSERT_TRUE(events.WaitUntil([](const auto& e) { return e.back().data == "resynchronised"; }));
   EXPECT_EQ(CountKind(events.Snapshot(), Kind::kClosed), 0u);
+}
+
+TEST(ServerTransportTest, SendBatchHoldsWritesUntilItEnds) {
+  Recorder<ServerEvent> events;
+  ServerTransport server(Loopback());
+  ASSERT_TRUE(server.Start(0, events.Handler()));
+  RawPeer a(server.port());
+  ASSERT_TRUE(events.WaitForCount(1));
+  RawPeer b(server.port());
+  ASSERT_TRUE(events.WaitForCount(2));
+  const ClientHandle ha = Connected(events.Snapshot())[0];
+  const ClientHandle hb = Connected(events.Snapshot())[1];
+  {
+    ServerTransport::SendBatch batch(server);
+    for (const char* text : {"one", "two", "three"}) {
+      ASSERT_TRUE(server.Send(ha, text));
+      ASSERT_TRUE(server.Send(hb, text));
+    }
+    {
+      ServerTransport::SendBatch inner(server);  // joins the outer batch
+      ASSERT_TRUE(server.Send(ha, "four"));
+    }
+    std::this_thread::sleep_for(50ms);
+    a.socket().non_blocking(true);
+    char byte;
+    asio::error_code ec;
+    a.socket().read_some(asio::buffer(&byte, 1), ec);
+    EXPECT_EQ(ec, asio::error::would_block) << "written before the batch ended";
+    a.socket().non_blocking(false);
+  }
+  auto texts = [](const std::vector<Body>& bodies) {
+    std::vector<std::string> out;
+    for (const auto& body : bodies) out.push_back(body.data);
+    return out;
+  };
+  EXPECT_EQ(texts(a.ReadBodies(4)), (std::vector<std::string>{"one", "two", "three", "four"}));
+  EXPECT_EQ(texts(b.ReadBodies(3)), (std::vector<std::string>{"one", "two", "three"}));
+
+  // A batch that outlives a Stop (from another thread) ends quietly.
+  {
+    ServerTransport::SendBatch batch(server);
+    ASSERT_TRUE(server.Send(hb, "late"));
+    std::thread([&] { server.Stop(); }).join();
+  }
+  EXPECT_FALSE(server.IsStarted());
 }
 
 // A peer that never reads: the server must neither grow without bound nor stop serving
@@ -350,13 +395,13 @@ TEST(ServerTransportTest, PeerThatStopsReadingIsClosed) {
     auto options = Loopback();
     options.max_unsent_bytes = c.max_unsent_bytes;
     options.write_stall_timeout = c.write_stall_timeout;
-    ServerTransport server(options);
     Recorder<ServerEvent> events;
+    ServerTransport server(options);
     ASSERT_TRUE(server.Start(0, events.Handler()));
     RawPeer deaf(server.port());
     ASSERT_TRUE(events.WaitForCount(1));
     const ClientHandle deaf_handle = events.Snapshot()[0].handle;
-    Recorder<ClientEvent> other_events;
+    Recorder<ClientEvent> other_events;  // declared first: outlives `other`
     ClientTransport other;
     ASSERT_TRUE(other.Connect(server.port(), "127.0.0.1", other_events.Handler(), 5s));
     ASSERT_TRUE(events.WaitForCount(2));
