@@ -65,6 +65,7 @@ TEST(ClientTransportTest, TagsStartAt0011AndContinueAcrossReconnects) {
 TEST(ClientTransportTest, ReceivesInOrderAndReportsLossOnce) {
   RawServer server;
   Recorder<ClientEvent> events;
+  Recorder<ClientEvent> again;  // for the second connection; outlives `client`
   ClientTransport client;
   ASSERT_TRUE(client.Connect(server.port(), "127.0.0.1", events.Handler(), 5s));
   RawPeer peer = server.Accept();
@@ -85,6 +86,16 @@ TEST(ClientTransportTest, ReceivesInOrderAndReportsLossOnce) {
   EXPECT_EQ(e[3].kind, Kind::kClosed);
   EXPECT_FALSE(client.IsConnected());
   EXPECT_FALSE(client.Send("x"));
+
+  // After a loss the same object connects again, as the client's reconnect does.
+  ASSERT_TRUE(client.Connect(server.port(), "127.0.0.1", again.Handler(), 5s));
+  RawPeer second = server.Accept();
+  ASSERT_TRUE(client.Send("back"));
+  EXPECT_EQ(second.ReadBodies(1).at(0).data, "back");
+  second.WriteMessage("0006", "welcome");
+  ASSERT_TRUE(again.WaitForCount(1));
+  EXPECT_EQ(again.Snapshot()[0].data, "welcome");
+  client.Close();
 }
 
 TEST(ClientTransportTest, EmptyMessageFromTheServerEndsTheConnection) {
