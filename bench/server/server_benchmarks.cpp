@@ -46,10 +46,18 @@ class SwitchableOutbox final : public server::Outbox {
   bool Send(ClientHandle handle, std::string block) override {
     return transport_ != nullptr && transport_->Send(handle, std::move(block));
   }
+  // Batches as the program's transport listener does.
+  void BeginBatch() override {
+    if (transport_) batches_.push_back(std::make_unique<protocol::ServerTransport::SendBatch>(*transport_));
+  }
+  void EndBatch() override {
+    if (!batches_.empty()) batches_.pop_back();
+  }
   void Connect(protocol::ServerTransport* transport) { transport_ = transport; }
 
  private:
   protocol::ServerTransport* transport_ = nullptr;
+  std::vector<std::unique_ptr<protocol::ServerTransport::SendBatch>> batches_;
 };
 
 // The three messages of the tick measured below: position 1.5 s of a 3-minute song with

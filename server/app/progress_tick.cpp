@@ -18,6 +18,8 @@ constexpr std::string_view kNoLyricsMatch = "没有匹配到歌词.";
 }  // namespace
 
 void ServerEngine::ProgressTick(ProgressMode mode) {
+  // Every user gets the tick's messages in one write.
+  const OutboxBatch batch(*deps_.outbox);
   AudioPlayer& player = *deps_.player;
   // The reads are repeated step by step, as the song moves on between them.
   progress_.slider =

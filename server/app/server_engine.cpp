@@ -184,6 +184,7 @@ void ServerEngine::SendJoinState() {
   for (const auto& song : queue_) {
     queue_entries.push_back(msg::BuildQueueEntry(song.title, song.requester));
   }
+  const OutboxBatch batch(*deps_.outbox);
   for (const auto& user : users_) {
     deps_.outbox->Send(user.handle, first_state);
     deps_.outbox->Send(user.handle, interval);

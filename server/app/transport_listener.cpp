@@ -40,3 +40,15 @@ bool TransportListener::Send(ClientHandle handle, std::string block) {
 }
 
 }  // namespace quilla::server
+
+namespace quilla::server {
+
+void TransportListener::BeginBatch() {
+  batches_.push_back(std::make_unique<protocol::ServerTransport::SendBatch>(transport_));
+}
+
+void TransportListener::EndBatch() {
+  if (!batches_.empty()) batches_.pop_back();
+}
+
+}  // namespace quilla::server

@@ -3,6 +3,8 @@
 // engine thread, and the engine's messages go out through the transport.
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "protocol/server_transport.h"
 #include "server/app/engine_host.h"
@@ -24,6 +26,9 @@ class TransportListener final : public Listener, public Outbox {
   void Stop() override;
   // Any thread.
   bool Send(ClientHandle handle, std::string block) override;
+  // Engine thread.
+  void BeginBatch() override;
+  void EndBatch() override;
 
  private:
   protocol::ServerTransport& transport_;
@@ -32,6 +37,7 @@ class TransportListener final : public Listener, public Outbox {
   // One per Start: events of an earlier listening session that are still queued for the
   // engine when it stops are dropped, so a closed connection can never re-enter a table.
   std::uint64_t session_ = 0;
+  std::vector<std::unique_ptr<protocol::ServerTransport::SendBatch>> batches_;
 };
 
 }  // namespace quilla::server
