@@ -5,6 +5,8 @@
 #include <httplib.h>
 
 #include <filesystem>
+#include <fstream>
+#include <mutex>
 #include <thread>
 
 #include "server/e2e/protocol_peer.h"
@@ -18,7 +20,12 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// Serves the songs and the radio's three paths.
+std::string ReadFile(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Serves the songs, the radio's three paths and the speech service's two.
 class LocalWeb {
  public:
   LocalWeb() {
@@ -48,6 +55,18 @@ class LocalWeb {
     server_.Get(R"(/lrc/(\d+)\.lrc)", [](const httplib::Request&, httplib::Response& res) {
       res.set_content("[00:01.00]电台第一句\n", "text/plain");
     });
+    // The speech service: a token, then MP3 audio for every text, each text recorded.
+    server_.Get("/oauth/2.0/token", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content(R"({"access_token":"tok-42","expires_in":2592000})", "application/json");
+    });
+    server_.Get("/text2audio", [this](const httplib::Request& req, httplib::Response& res) {
+      {
+        std::lock_guard lock(mutex_);
+        spoken_.push_back(req.get_param_value("tex") + "|" + req.get_param_value("tok") + "|" +
+                          req.get_param_value("per"));
+      }
+      res.set_content(announcement_, "audio/mp3");
+    });
     port_ = server_.bind_to_any_port("127.0.0.1");
     thread_ = std::thread([this] { server_.listen_after_bind(); });
   }
@@ -59,6 +78,21 @@ class LocalWeb {
     return "http://127.0.0.1:" + std::to_string(port_) + path;
   }
   int port() const { return port_; }
+  // "text|token|voice" of every synthesis request so far.
+  std::vector<std::string> Spoken() const {
+    std::lock_guard lock(mutex_);
+    return spoken_;
+  }
+  bool WaitForSpoken(const std::string& entry, std::chrono::milliseconds timeout) const {
+    const auto deadline = Clock::now() + timeout;
+    while (Clock::now() < deadline) {
+      for (const auto& s : Spoken()) {
+        if (s == entry) return true;
+      }
+      std::this_thread::sleep_for(20ms);
+    }
+    return false;
+  }
 
  private:
   httplib::Server server_;
@@ -67,6 +101,9 @@ class LocalWeb {
   std::atomic<int> list_requests_{0};
   const std::string short_song_ = WavTone(3.0);
   const std::string long_song_ = WavTone(20.0);
+  const std::string announcement_ = ReadFile(QUILLA_ANNOUNCEMENT_MP3);
+  mutable std::mutex mutex_;
+  std::vector<std::string> spoken_;
 };
 
 class PartyTest : public ::testing::Test {
@@ -77,8 +114,8 @@ class PartyTest : public ::testing::Test {
     std::filesystem::create_directories(dir_);
     const auto ini = dir_ / "sys.ini";
     settings::WriteProfileString(ini, "Services", "Radio", web_.Url(""));
-    settings::WriteProfileString(ini, "Services", "SpeechToken", "http://127.0.0.1:9");
-    settings::WriteProfileString(ini, "Services", "SpeechAudio", "http://127.0.0.1:9");
+    settings::WriteProfileString(ini, "Services", "SpeechToken", web_.Url(""));
+    settings::WriteProfileString(ini, "Services", "SpeechAudio", web_.Url(""));
     settings::WriteProfileString(ini, "Audio", "Output", "null");
     port_ = FreeLoopbackPort();
     ASSERT_TRUE(server_.Start(QUILLA_SERVER_BINARY, {"--headless", "--start", "--port",
@@ -162,6 +199,22 @@ TEST_F(PartyTest, AClientSkipsToTheNextRequest) {
   server_.Type("queue");
   server_.Type("users");
   EXPECT_TRUE(server_.WaitForLine("\tBob\t", 5s));
+}
+
+TEST_F(PartyTest, SongsAndMessagesAreSpokenThroughTheSpeechService) {
+  server_.Type("voice on");
+  server_.Type("voice-select 3");
+  RequestSong(ann_, "Ann", "晴天", "a", "[00:01.00]x");
+  ASSERT_FALSE(bob_.WaitFor("歌曲播放", 5s).command.empty());
+  EXPECT_TRUE(web_.WaitForSpoken("即将播放的歌曲来自 Ann 点播的晴天|tok-42|3", 5s));
+  server_.Type("say 大家好");
+  EXPECT_TRUE(web_.WaitForSpoken("大家好|tok-42|3", 5s));
+  // A client's message is spoken even with the switch off.
+  server_.Type("voice off");
+  ASSERT_TRUE(bob_.Send(protocol::BuildVoiceMessage("Bob想对Ann说，生日快乐")));
+  EXPECT_TRUE(web_.WaitForSpoken("Bob想对Ann说，生日快乐|tok-42|3", 5s));
+  server_.Type("say 不该说");
+  EXPECT_TRUE(server_.WaitForLine("语音播报未开启", 5s));
 }
 
 }  // namespace
