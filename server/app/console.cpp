@@ -29,6 +29,12 @@ std::optional<bool> ParseSwitch(std::string_view s) {
   return std::nullopt;
 }
 
+ConsoleResult BadArgument(std::string_view line,
+                          const std::function<void(const std::string&)>& print) {
+  print("参数错误：" + std::string(line));
+  return ConsoleResult::kContinue;
+}
+
 }  // namespace
 
 ConsoleResult ExecuteConsoleCommand(ServerEngine& engine, std::string_view line,
@@ -42,7 +48,6 @@ ConsoleResult ExecuteConsoleCommand(ServerEngine& engine, std::string_view line,
       space == std::string_view::npos ? std::string_view{} : line.substr(space + 1);
   const auto number = ParseNumber(Trim(argument));
   const auto on_off = ParseSwitch(Trim(argument));
-  auto bad_argument = [&] { print("参数错误：" + std::string(line)); };
 
   if (command == "quit") return ConsoleResult::kQuit;
   if (command == "start") {
@@ -55,37 +60,37 @@ ConsoleResult ExecuteConsoleCommand(ServerEngine& engine, std::string_view line,
             u.state);
     }
   } else if (command == "kick" || command == "ban" || command == "unban") {
-    if (!number) return bad_argument(), ConsoleResult::kContinue;
+    if (!number) return BadArgument(line, print);
     const auto handle = static_cast<ClientHandle>(*number);
     const bool found = command == "kick"  ? engine.Kick(handle)
                        : command == "ban" ? engine.Ban(handle)
                                           : engine.Unban(handle);
     if (!found) print("没有这个用户：" + std::to_string(*number));
   } else if (command == "allow-skip") {
-    if (!on_off) return bad_argument(), ConsoleResult::kContinue;
+    if (!on_off) return BadArgument(line, print);
     engine.SetAllowSkip(*on_off);
   } else if (command == "interval") {
     engine.SetIntervalText(std::string(argument));
   } else if (command == "seek") {
-    if (!number || *number < 0 || *number > 1000) return bad_argument(), ConsoleResult::kContinue;
+    if (!number || *number < 0 || *number > 1000) return BadArgument(line, print);
     engine.Seek(static_cast<int>(*number));
   } else if (command == "pause") {
     engine.PauseSong();
   } else if (command == "resume") {
     engine.ResumeSong();
   } else if (command == "voice") {
-    if (!on_off) return bad_argument(), ConsoleResult::kContinue;
+    if (!on_off) return BadArgument(line, print);
     engine.SetVoiceEnabled(*on_off);
   } else if (command == "voice-select") {
-    if (!number || *number < 0 || *number > 3) return bad_argument(), ConsoleResult::kContinue;
+    if (!number || *number < 0 || *number > 3) return BadArgument(line, print);
     engine.SelectVoice(static_cast<int>(*number));
   } else if (command == "say") {
     if (!engine.SendVoice(std::string(argument))) print("语音播报未开启");
   } else if (command == "channel") {
-    if (!number) return bad_argument(), ConsoleResult::kContinue;
+    if (!number) return BadArgument(line, print);
     engine.SelectChannel(static_cast<int>(*number));
   } else if (command == "random") {
-    if (!on_off) return bad_argument(), ConsoleResult::kContinue;
+    if (!on_off) return BadArgument(line, print);
     engine.SetRandomPlay(*on_off);
   } else if (command == "queue") {
     std::size_t row = 0;
@@ -96,7 +101,7 @@ ConsoleResult ExecuteConsoleCommand(ServerEngine& engine, std::string_view line,
   } else if (command == "skip") {
     engine.SkipSong();
   } else if (command == "play" || command == "delete") {
-    if (!number || *number < 0) return bad_argument(), ConsoleResult::kContinue;
+    if (!number || *number < 0) return BadArgument(line, print);
     const auto row = static_cast<std::size_t>(*number);
     const bool done = command == "play" ? engine.PlayRowNow(row) : engine.DeleteRow(row);
     if (!done) print("没有这一行：" + std::to_string(*number));

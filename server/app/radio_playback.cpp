@@ -67,7 +67,7 @@ void ServerEngine::PlayNextRadioSong() {
   SetBanner("当前播放的歌曲来自系统随机点播的《" + song.title + "》");
   now_playing_.cover_url = picture_url;
   now_playing_.picture_url = picture_url;
-  now_playing_.requester = "系统随机";
+  now_playing_.requester = msg::kRadioRequester;
   now_playing_.song_text = song.title + " - " + song.artist;
   now_playing_.group_caption = "正在随机播放";
   NotifyNowPlaying();

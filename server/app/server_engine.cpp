@@ -195,9 +195,8 @@ void ServerEngine::SendJoinState() {
 
 void ServerEngine::HandleClientSkip(const std::string& user) {
   SkipSong();
-  const std::string notice = "当前歌曲已被 " + user + " 切掉";
   Broadcast(msg::BuildSkipNotice(user));
-  SetBanner(notice);
+  SetBanner(msg::SkipNoticeText(user));
   NotifyNowPlaying();
 }
 

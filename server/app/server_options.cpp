@@ -22,6 +22,11 @@ std::optional<int> ParsePort(const std::string& text) {
   return value;
 }
 
+std::optional<ServerOptions> Fail(std::string* error, std::string text) {
+  *error = std::move(text);
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::filesystem::path DefaultConfigDir(const std::filesystem::path& program_dir) {
@@ -51,20 +56,19 @@ std::optional<ServerOptions> ParseServerOptions(const std::vector<std::string>& 
       options.help = true;
     } else if (arg == "--config-dir") {
       auto dir = value();
-      if (!dir) return *error = "--config-dir 需要一个目录", std::nullopt;
+      if (!dir) return Fail(error, "--config-dir 需要一个目录");
       options.config_dir = *dir;
     } else if (arg == "--port") {
       auto text = value();
       auto port = text ? ParsePort(*text) : std::nullopt;
-      if (!port) return *error = "--port 需要 0 到 65535 之间的端口号", std::nullopt;
+      if (!port) return Fail(error, "--port 需要 0 到 65535 之间的端口号");
       options.port = port;
     } else if (arg == "--audio-output") {
       auto name = value();
-      if (!name) return *error = "--audio-output 需要一个输出名称", std::nullopt;
+      if (!name) return Fail(error, "--audio-output 需要一个输出名称");
       options.audio_output = *name;
     } else {
-      *error = "未知参数：" + arg;
-      return std::nullopt;
+      return Fail(error, "未知参数：" + arg);
     }
   }
   if (options.config_dir.empty()) options.config_dir = DefaultConfigDir(program_dir);

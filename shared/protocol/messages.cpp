@@ -158,10 +158,13 @@ std::string BuildQueueEntry(std::string_view title, std::string_view requester) 
 std::string BuildSongAdded(std::string_view title, std::string_view requester) {
   return BuildText(Command::kSongAdded, JoinDashPair(title, requester));
 }
-std::string BuildSkipNotice(std::string_view user) {
+std::string SkipNoticeText(std::string_view user) {
   std::string text;
   text.append(kSkipNoticePrefix).append(user).append(kSkipNoticeSuffix);
-  return BuildText(Command::kSkipNotice, text);
+  return text;
+}
+std::string BuildSkipNotice(std::string_view user) {
+  return BuildText(Command::kSkipNotice, SkipNoticeText(user));
 }
 std::string BuildSongPlaying(std::string_view requester, std::string_view title,
                              std::string_view singer, std::string_view cover_url) {

@@ -136,7 +136,9 @@ std::string BuildRequestInterval(std::string_view text);
 std::string BuildSkipButtonShown(bool shown);  // "真" / "假"
 std::string BuildQueueEntry(std::string_view title, std::string_view requester);
 std::string BuildSongAdded(std::string_view title, std::string_view requester);
-std::string BuildSkipNotice(std::string_view user);  // "当前歌曲已被 " + user + " 切掉"
+// "当前歌曲已被 " + user + " 切掉": the notice sent and shown after a client's skip.
+std::string SkipNoticeText(std::string_view user);
+std::string BuildSkipNotice(std::string_view user);
 std::string BuildSongPlaying(std::string_view requester, std::string_view title,
                              std::string_view singer, std::string_view cover_url);
 // First field is kRadioRequester.

@@ -11,19 +11,10 @@
 
 #include "server/app/window/cover_loader.h"
 #include "server/window/qt_test_support.h"
+#include "server/window/test_png.h"
 
 namespace quilla::server::testing {
 namespace {
-
-std::string PngOf(QColor color) {
-  QImage image(8, 8, QImage::Format_RGB32);
-  image.fill(color);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
-  return bytes.toStdString();
-}
 
 // A one-shot gate a worker can wait on.
 class Gate {

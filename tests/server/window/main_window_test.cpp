@@ -32,6 +32,7 @@
 #include <fstream>
 #include <future>
 
+#include "server/window/test_png.h"
 #include "encoding/gbk.h"
 #include "protocol/messages.h"
 #include "protocol/server_transport.h"
@@ -87,16 +88,6 @@ class PortBlocker {
   int port_ = 0;
   bool ok_ = false;
 };
-
-std::string PngOf(QColor color) {
-  QImage image(16, 16, QImage::Format_RGB32);
-  image.fill(color);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
-  return bytes.toStdString();
-}
 
 void WriteSysIni(const std::filesystem::path& path, const std::string& interval,
                  const std::string& voice) {
@@ -477,7 +468,7 @@ TEST_F(MainWindowTest, QueueEditingAndDoubleClickPlayGoToTheEngine) {
 
 TEST_F(MainWindowTest, PicShowsTheDownloadedCoverAndTheDefaultAfterStop) {
   web::testing::LocalHttpServer http;
-  const std::string png = PngOf(Qt::red);
+  const std::string png = PngOf(Qt::red, 16);
   http.server().Get("/cover.png", [&](const httplib::Request&, httplib::Response& response) {
     response.set_content(png, "image/png");
   });
