@@ -187,16 +187,30 @@ class MpvAudioPlayer::Engine {
 
   // Moves to `seconds` and waits until the engine plays (or would play) from there.
   bool SeekTo(double seconds) {
-    std::uint64_t restarts_before;
+    std::uint64_t restarts_seen;
     {
       std::lock_guard lock(mutex_);
-      restarts_before = restarts_;
+      restarts_seen = restarts_;
     }
     if (mpv_->Command({"seek", DecimalText(seconds), "absolute+exact"}) < 0) return false;
+    // A restart may still be on its way from the opening of the stream; only one that
+    // leaves the stream at the target is ours.
+    const auto deadline = std::chrono::steady_clock::now() + open_timeout_;
+    bool restarted = false;
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, open_timeout_, [&] {
-      return restarts_ > restarts_before || ended_entry_ >= entry_;
-    }) && ended_entry_ < entry_;
+    while (true) {
+      const bool woke = changed_.wait_until(lock, deadline, [&] {
+        return restarts_ > restarts_seen || ended_entry_ >= entry_;
+      });
+      if (ended_entry_ >= entry_) return false;
+      if (!woke) return restarted;
+      restarted = true;
+      restarts_seen = restarts_;
+      lock.unlock();
+      const auto position = mpv_->GetDouble("time-pos");
+      lock.lock();
+      if (position && std::abs(*position - seconds) < 0.5) return true;
+    }
   }
 
   void ApplyPause() { mpv_->SetFlag("pause", state_ != State::kPlaying); }
