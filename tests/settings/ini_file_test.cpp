@@ -6,15 +6,15 @@
 #include <thread>
 
 #include "encoding/gbk.h"
-#include "settings/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace quilla::settings {
 namespace {
 
 using encoding::Utf8ToGbk;
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
+using quilla::testing::ReadBytes;
+using quilla::testing::TempDir;
+using quilla::testing::WriteBytes;
 
 TEST(ProfileFile, ChineseKeysAndValuesAreGbkWithCrLfOnDisk) {
   TempDir dir;

@@ -4,15 +4,15 @@
 
 #include "encoding/gbk.h"
 #include "settings/ini_file.h"
-#include "settings/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace quilla::settings {
 namespace {
 
 using encoding::Utf8ToGbk;
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
+using quilla::testing::ReadBytes;
+using quilla::testing::TempDir;
+using quilla::testing::WriteBytes;
 
 // The request history's shape: six columns, the last three empty in every row.
 ListViewTable History(int rows) {

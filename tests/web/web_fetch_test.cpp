@@ -10,13 +10,13 @@
 #include <thread>
 
 #include "encoding/gbk.h"
-#include "web/local_http_server.h"
+#include "support/local_http_server.h"
 
 namespace quilla::web {
 namespace {
 
 using ::testing::HasSubstr;
-using testing::LocalHttpServer;
+using quilla::testing::LocalHttpServer;
 using ::testing::Not;
 
 constexpr const char* kDefaultUserAgent = "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";

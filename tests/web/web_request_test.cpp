@@ -8,12 +8,12 @@
 
 #include "encoding/gbk.h"
 #include "web/http_get.h"
-#include "web/local_http_server.h"
+#include "support/local_http_server.h"
 
 namespace quilla::web {
 namespace {
 
-using testing::LocalHttpServer;
+using quilla::testing::LocalHttpServer;
 
 class WebRequestTest : public ::testing::Test {
  protected:

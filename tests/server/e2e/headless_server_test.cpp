@@ -6,11 +6,11 @@
 
 #include <filesystem>
 
-#include "server/e2e/protocol_peer.h"
-#include "server/e2e/server_process.h"
+#include "support/protocol_peer.h"
+#include "support/server_process.h"
 #include "settings/ini_file.h"
 
-namespace quilla::server::testing {
+namespace quilla::testing {
 namespace {
 
 using namespace std::chrono_literals;
@@ -161,4 +161,4 @@ TEST_F(HeadlessServerTest, APortInUseGivesTheFailureAndItsReason) {
 }
 
 }  // namespace
-}  // namespace quilla::server::testing
+}  // namespace quilla::testing

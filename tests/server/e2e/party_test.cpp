@@ -9,12 +9,12 @@
 #include <mutex>
 #include <thread>
 
-#include "server/e2e/protocol_peer.h"
-#include "server/e2e/server_process.h"
+#include "support/protocol_peer.h"
+#include "support/server_process.h"
 #include "server/e2e/wav_tone.h"
 #include "settings/ini_file.h"
 
-namespace quilla::server::testing {
+namespace quilla::testing {
 namespace {
 
 using namespace std::chrono_literals;
@@ -218,4 +218,4 @@ TEST_F(PartyTest, SongsAndMessagesAreSpokenThroughTheSpeechService) {
 }
 
 }  // namespace
-}  // namespace quilla::server::testing
+}  // namespace quilla::testing

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace quilla::server::testing {
+namespace quilla::testing {
 
 inline std::string WavTone(double seconds, double frequency = 440.0, int sample_rate = 22050) {
   const auto samples = static_cast<std::uint32_t>(seconds * sample_rate);
@@ -37,4 +37,4 @@ inline std::string WavTone(double seconds, double frequency = 440.0, int sample_
   return wav;
 }
 
-}  // namespace quilla::server::testing
+}  // namespace quilla::testing

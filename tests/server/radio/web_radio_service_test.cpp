@@ -10,12 +10,13 @@
 #include <thread>
 #include <vector>
 
-#include "server/voice/local_http_server.h"
+#include "support/free_port.h"
+#include "support/local_http_server.h"
 
 namespace quilla::server {
 namespace {
 
-using quilla::testing::ClosedLoopbackPort;
+using quilla::testing::FreeLoopbackPort;
 using quilla::testing::LocalHttpServer;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -43,6 +44,7 @@ class FakeRadioService {
                [this](const httplib::Request& request, httplib::Response& response) {
                  Answer(lyrics, request.matches[1], response, "text/plain");
                });
+    http_.Start();
   }
 
   std::string Base() const { return http_.Base(); }
@@ -198,7 +200,7 @@ TEST(WebRadioServiceTest, DownloadLyricsKeepsUtf8AndSurvivesBadBytes) {
 }
 
 TEST(WebRadioServiceTest, UnreachableServiceGivesEmptyResultsQuickly) {
-  const std::string base = "http://127.0.0.1:" + std::to_string(ClosedLoopbackPort());
+  const std::string base = "http://127.0.0.1:" + std::to_string(FreeLoopbackPort());
   WebRadioService radio(base);
   const auto started = std::chrono::steady_clock::now();
   EXPECT_THAT(radio.FetchRadioList("public_tuijian_rege"), IsEmpty());
@@ -219,6 +221,7 @@ TEST(WebRadioServiceTest, SilentServiceIsAbandonedAfterTheTimeout) {
                         released.wait_for(std::chrono::seconds(5));
                         response.set_content("{\"id\":1,\"type\":0}", "text/plain");
                       });
+  silent.Start();
   WebRadioService radio(silent.Base(), std::chrono::milliseconds(500));
   const auto started = std::chrono::steady_clock::now();
   EXPECT_THAT(radio.FetchRadioList("public_tuijian_rege"), IsEmpty());

@@ -21,15 +21,18 @@
 #include <vector>
 
 #include "server/audio/announcement_player.h"
-#include "server/voice/local_http_server.h"
+#include "support/free_port.h"
+#include "support/local_http_server.h"
+#include "support/wait_until.h"
 
 namespace quilla::server {
 namespace {
 
 using namespace std::chrono_literals;
-using quilla::testing::ClosedLoopbackPort;
+using quilla::testing::FreeLoopbackPort;
 using quilla::testing::LocalHttpServer;
-using quilla::testing::RecordedRequest;
+using quilla::testing::QueryOf;
+using quilla::testing::WaitUntil;
 
 constexpr char kClientId[] = "LocalTestClientId0000000";
 constexpr char kClientSecret[] = "LocalTestClientSecret00000000000";
@@ -65,15 +68,6 @@ bool IsAnnouncementName(const std::filesystem::path& file) {
          IsAlphanumeric(std::string_view(name).substr(12, 8));
 }
 
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 5000ms) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(5ms);
-  }
-  return true;
-}
-
 // The speech service on 127.0.0.1: a token endpoint and an audio endpoint whose answers a
 // test can change, and a hook that runs (and may wait) before each audio answer.
 class FakeSpeechService {
@@ -94,6 +88,7 @@ class FakeSpeechService {
       r.status = audio_status;
       r.set_content(audio_body, audio_type.c_str());
     });
+    http.Start();
   }
 
   ServiceSettings Settings() const {
@@ -114,9 +109,9 @@ class FakeSpeechService {
   // The "tex" values of the audio requests, decoded, in arrival order.
   std::vector<std::string> SpokenTexts() const {
     std::vector<std::string> texts;
-    for (const RecordedRequest& request : http.RequestsTo("/text2audio")) {
-      texts.push_back(httplib::detail::decode_url(
-          request.Query().substr(4, request.Query().find("&tok=") - 4), true));
+    for (const httplib::Request& request : http.ArrivalsAt("/text2audio")) {
+      const std::string query = QueryOf(request);
+      texts.push_back(httplib::detail::decode_url(query.substr(4, query.find("&tok=") - 4), true));
     }
     return texts;
   }
@@ -185,20 +180,20 @@ TEST_F(VoiceAnnouncerTest, SpeaksTheWholePhraseWithTheChosenVoice) {
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(requests[0].method, "GET");
   EXPECT_EQ(requests[0].path, "/oauth/2.0/token");
-  EXPECT_EQ(requests[0].Query(), std::string("grant_type=client_credentials&client_id=") +
+  EXPECT_EQ(QueryOf(requests[0]), std::string("grant_type=client_credentials&client_id=") +
                                      kClientId + "&client_secret=" + kClientSecret);
   EXPECT_EQ(requests[1].method, "GET");
   EXPECT_EQ(requests[1].path, "/text2audio");
   const std::string expected_start =
       "tex=" + EveryBytePercentEncoded(text) + "&tok=" + kToken + "&cuid=";
   const std::string expected_end = "&ctp=1&lan=zh&vol=5&per=3";
-  const std::string query = requests[1].Query();
+  const std::string query = QueryOf(requests[1]);
   ASSERT_EQ(query.size(), expected_start.size() + 10 + expected_end.size()) << query;
   EXPECT_EQ(query.substr(0, expected_start.size()), expected_start);
   EXPECT_TRUE(IsAlphanumeric(query.substr(expected_start.size(), 10))) << query;
   EXPECT_EQ(query.substr(expected_start.size() + 10), expected_end);
 
-  ASSERT_TRUE(WaitFor([&] { return player_.IsPlaying(); }));
+  ASSERT_TRUE(WaitUntil([&] { return player_.IsPlaying(); }));
   const std::filesystem::path file = player_.CurrentFile();
   EXPECT_EQ(file.parent_path(), temp_dir_);
   EXPECT_TRUE(IsAnnouncementName(file)) << file;
@@ -239,11 +234,11 @@ TEST_F(VoiceAnnouncerTest, RepliesThatAreNotMp3AreSilence) {
       announcer.Speak("测试", 1);
       announcer.WaitIdle();
     }
-    const auto audio_requests = service.http.RequestsTo("/text2audio");
+    const auto audio_requests = service.http.ArrivalsAt("/text2audio");
     ASSERT_EQ(audio_requests.size(), 1u);
-    EXPECT_NE(audio_requests[0].Query().find("&tok=" + c.expected_token + "&cuid="),
+    EXPECT_NE(QueryOf(audio_requests[0]).find("&tok=" + c.expected_token + "&cuid="),
               std::string::npos)
-        << audio_requests[0].Query();
+        << QueryOf(audio_requests[0]);
     EXPECT_FALSE(player_.IsPlaying());
     EXPECT_EQ(player_.CurrentFile(), std::filesystem::path());
     EXPECT_TRUE(AnnouncementFiles().empty());
@@ -252,7 +247,7 @@ TEST_F(VoiceAnnouncerTest, RepliesThatAreNotMp3AreSilence) {
 
 TEST_F(VoiceAnnouncerTest, UnreachableServiceIsSilenceAndSpeakNeverWaits) {
   ServiceSettings services;
-  const std::string closed = "http://127.0.0.1:" + std::to_string(ClosedLoopbackPort());
+  const std::string closed = "http://127.0.0.1:" + std::to_string(FreeLoopbackPort());
   services.speech_token = closed;
   services.speech_audio = closed;
   VoiceAnnouncer announcer(services, player_);
@@ -282,7 +277,7 @@ TEST_F(VoiceAnnouncerTest, SecondAnnouncementCutsOffTheFirst) {
   announcer.Speak("第一条", 0);
   announcer.Speak("第二条", 0);
   // The first is playing while the second is still being synthesised.
-  ASSERT_TRUE(WaitFor([&] { return player_.IsPlaying(); }));
+  ASSERT_TRUE(WaitUntil([&] { return player_.IsPlaying(); }));
   const std::filesystem::path first = player_.CurrentFile();
   ASSERT_FALSE(first.empty());
   release_second.set_value();
@@ -291,11 +286,11 @@ TEST_F(VoiceAnnouncerTest, SecondAnnouncementCutsOffTheFirst) {
   const std::filesystem::path second = player_.CurrentFile();
   EXPECT_NE(second, first);
   EXPECT_FALSE(second.empty());
-  EXPECT_TRUE(WaitFor([&] { return player_.IsPlaying(); }));
+  EXPECT_TRUE(WaitUntil([&] { return player_.IsPlaying(); }));
   EXPECT_EQ(service.SpokenTexts(), (std::vector<std::string>{"第一条", "第二条"}));
-  EXPECT_EQ(service.http.RequestsTo("/oauth/2.0/token").size(), 2u);  // a token each time
+  EXPECT_EQ(service.http.ArrivalsAt("/oauth/2.0/token").size(), 2u);  // a token each time
   // The cut-off announcement's file does not stay behind.
-  EXPECT_TRUE(WaitFor([&] { return !std::filesystem::exists(first); }));
+  EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists(first); }));
 }
 
 TEST_F(VoiceAnnouncerTest, AnnouncementsAreBuiltInCallOrderAndAFloodIsBounded) {
@@ -311,7 +306,7 @@ TEST_F(VoiceAnnouncerTest, AnnouncementsAreBuiltInCallOrderAndAFloodIsBounded) {
   VoiceAnnouncer announcer(service.Settings(), player_);
 
   announcer.Speak("1", 0);
-  ASSERT_TRUE(WaitFor([&] { return service.http.RequestsTo("/text2audio").size() == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return service.http.ArrivalsAt("/text2audio").size() == 1; }));
   const int flood = static_cast<int>(VoiceAnnouncer::kMaxPending) + 4;
   for (int i = 2; i <= flood + 1; ++i) announcer.Speak(std::to_string(i), 0);
   release_first.set_value();
@@ -336,14 +331,14 @@ TEST_F(VoiceAnnouncerTest, DestructionAbortsTheRequestInFlightAndDropsTheRest) {
   announcer->Speak("一", 0);
   announcer->Speak("二", 0);
   announcer->Speak("三", 0);
-  ASSERT_TRUE(WaitFor([&] { return service.http.RequestsTo("/text2audio").size() == 1; }));
+  ASSERT_TRUE(WaitUntil([&] { return service.http.ArrivalsAt("/text2audio").size() == 1; }));
 
   const auto started = std::chrono::steady_clock::now();
   announcer.reset();
   EXPECT_LT(std::chrono::steady_clock::now() - started, 1500ms);
   release.set_value();
 
-  EXPECT_EQ(service.http.RequestsTo("/oauth/2.0/token").size(), 1u);
+  EXPECT_EQ(service.http.ArrivalsAt("/oauth/2.0/token").size(), 1u);
   EXPECT_FALSE(player_.IsPlaying());
   EXPECT_EQ(player_.CurrentFile(), std::filesystem::path());
   EXPECT_TRUE(AnnouncementFiles().empty());

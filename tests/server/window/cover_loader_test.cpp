@@ -10,10 +10,13 @@
 #include <mutex>
 
 #include "server/app/window/cover_loader.h"
-#include "server/window/qt_test_support.h"
+#include "support/qt_test_support.h"
 #include "server/window/test_png.h"
 
 namespace quilla::server::testing {
+
+using quilla::testing::EnsureApplication;
+using quilla::testing::ProcessEventsUntil;
 namespace {
 
 // A one-shot gate a worker can wait on.
@@ -65,11 +68,11 @@ TEST_F(CoverLoaderTest, ALateAnswerForAReplacedAddressIsDropped) {
                      });
 
   loader.Load("http://slow");
-  ASSERT_TRUE(WaitUntil([&] { return slow_started.load(); }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return slow_started.load(); }));
   loader.Load("http://fast");
-  ASSERT_TRUE(WaitUntil([&] { return shown.size() == 3; }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return shown.size() == 3; }));
   slow_gate.Open();
-  ASSERT_TRUE(WaitUntil([&] { return slow_returned.load(); }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return slow_returned.load(); }));
   QTest::qWait(100);  // room for the stale answer to arrive, if it were going to be shown
 
   // Each address shows the default at once; only the latest address's picture follows.
@@ -88,9 +91,9 @@ TEST_F(CoverLoaderTest, NoAddressAFailureAndNonPicturesShowTheDefault) {
   loader.Load("");
   EXPECT_EQ(shown, (std::vector<QString>{"null"}));
   loader.Load("http://broken");
-  ASSERT_TRUE(WaitUntil([&] { return shown.size() == 3; }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return shown.size() == 3; }));
   loader.Load("http://page");
-  ASSERT_TRUE(WaitUntil([&] { return shown.size() == 5; }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return shown.size() == 5; }));
   EXPECT_EQ(shown, (std::vector<QString>(5, "null")));
   // The same address again loads nothing new.
   loader.Load("http://page");

@@ -41,30 +41,26 @@
 #include "server/app/transport_listener.h"
 #include "server/app/window/main_window.h"
 #include "server/app/window/voice_window.h"
-#include "server/e2e/protocol_peer.h"
 #include "server/fakes/fake_audio_player.h"
 #include "server/fakes/fake_services.h"
-#include "server/window/qt_test_support.h"
+#include "support/qt_test_support.h"
 #include "settings/ini_file.h"
-#include "web/local_http_server.h"
+#include "support/free_port.h"
+#include "support/local_http_server.h"
+#include "support/protocol_peer.h"
 
 namespace quilla::server::testing {
+
+using quilla::testing::EnsureApplication;
+using quilla::testing::ProcessEventsUntil;
 namespace {
 
 using namespace std::chrono_literals;
+using quilla::testing::LocalHttpServer;
+using quilla::testing::ProtocolPeer;
+using quilla::testing::Received;
 
-// A loopback port that nobody listens on at the moment.
-int FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  ::close(fd);
-  return ntohs(address.sin_port);
-}
+int FreePort() { return quilla::testing::FreeLoopbackPort(); }
 
 // Holds a port by listening on it on all addresses, as the server would.
 class PortBlocker {
@@ -134,7 +130,7 @@ class MainWindowTest : public ::testing::Test {
     host_.Start();
     host_.PostAndWait([this] { engine_->Create(sys_ini_, "192.168.1.20"); });
     window_->show();
-    ASSERT_TRUE(WaitUntil([this] { return Log().startsWith("==Quilla服务端V3.7=="); }));
+    ASSERT_TRUE(ProcessEventsUntil([this] { return Log().startsWith("==Quilla服务端V3.7=="); }));
   }
 
   template <typename W>
@@ -170,7 +166,7 @@ class MainWindowTest : public ::testing::Test {
 
   void StartServer() {
     Click(Find<QPushButton>("启动服务端"));
-    ASSERT_TRUE(WaitUntil([this] { return Find<QPushButton>("关闭服务端")->isEnabled(); }));
+    ASSERT_TRUE(ProcessEventsUntil([this] { return Find<QPushButton>("关闭服务端")->isEnabled(); }));
   }
 
   void TriggerMenuItem(const char* menu, const char* item) {
@@ -246,14 +242,14 @@ TEST_F(MainWindowTest, StartAndStopSwitchTheControlsAndLogEachStep) {
   expect_state(false);
 
   Click(start);
-  ASSERT_TRUE(WaitUntil([&] { return Log().endsWith("音乐系统初始化成功\n"); }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Log().endsWith("音乐系统初始化成功\n"); }));
   expect_state(true);
   EXPECT_EQ(Find<QComboBox>("组合框2")->currentText(), "热歌");
   ProtocolPeer peer;
   EXPECT_TRUE(peer.Connect(port));  // really listening
 
   Click(stop);
-  ASSERT_TRUE(WaitUntil([&] { return Log().endsWith("音乐系统已关闭\n"); }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Log().endsWith("音乐系统已关闭\n"); }));
   expect_state(false);
   // Every append as the engine wrote it: CR LF become line breaks, nothing is added.
   EXPECT_EQ(Log(),
@@ -263,7 +259,7 @@ TEST_F(MainWindowTest, StartAndStopSwitchTheControlsAndLogEachStep) {
 
   // Start works again after Stop.
   Click(start);
-  ASSERT_TRUE(WaitUntil([&] { return stop->isEnabled(); }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return stop->isEnabled(); }));
   expect_state(true);
 }
 
@@ -274,7 +270,7 @@ TEST_F(MainWindowTest, APortInUseReportsTheFailureAndStaysStopped) {
 
   Click(Find<QPushButton>("启动服务端"));
   const QString failure = QStringLiteral("\n服务端启动失败！！！\n");
-  ASSERT_TRUE(WaitUntil([&] { return Log().contains(failure) && Log().endsWith("\n"); }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Log().contains(failure) && Log().endsWith("\n"); }));
   // One line with the reason follows the failure text.
   const QString reason = Log().mid(Log().indexOf(failure) + failure.size());
   EXPECT_FALSE(reason.trimmed().isEmpty());
@@ -296,10 +292,10 @@ TEST_P(ExitTest, SavesTheIntervalAndTheVoiceSwitch) {
   auto* interval = Find<QLineEdit>("时间间隔设置");
   interval->selectAll();
   QTest::keyClicks(interval, "15");
-  ASSERT_TRUE(WaitUntil(
+  ASSERT_TRUE(ProcessEventsUntil(
       [&] { return OnEngine([this] { return engine_->controls().interval_text; }) == "15"; }));
   Click(Find<QCheckBox>("语音开启选择框"));
-  ASSERT_TRUE(WaitUntil([&] { return Find<QLabel>("标签3")->text() == "语音播报(双击此处)"; }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Find<QLabel>("标签3")->text() == "语音播报(双击此处)"; }));
 
   if (std::string(GetParam()) == "close") {
     window_->close();
@@ -327,8 +323,8 @@ class StoredVoiceTest : public MainWindowTest,
 TEST_P(StoredVoiceTest, TheSavedSwitchDecidesTheVoiceWindowControls) {
   WriteSysIni(sys_ini_, "7", GetParam().stored);
   Compose(FreePort());
-  ASSERT_TRUE(WaitUntil([&] { return Log().contains("\n读取配置文件完成\n"); }));
-  ASSERT_TRUE(WaitUntil([&] { return Find<QLineEdit>("时间间隔设置")->text() == "7"; }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Log().contains("\n读取配置文件完成\n"); }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Find<QLineEdit>("时间间隔设置")->text() == "7"; }));
 
   const bool enabled = GetParam().enabled;
   EXPECT_EQ(Find<QCheckBox>("语音开启选择框")->isChecked(), enabled);
@@ -382,10 +378,10 @@ TEST_F(MainWindowTest, OperatorToolsReachTheSelectedUserOnly) {
   ASSERT_TRUE(ann.Connect(port));
   ASSERT_TRUE(bob.Connect(port));
   ASSERT_TRUE(ann.Join("Ann", "10.0.0.2"));
-  ASSERT_TRUE(WaitUntil([&] { return Log().endsWith("\nAnn登陆点歌"); }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Log().endsWith("\nAnn登陆点歌"); }));
   ASSERT_TRUE(bob.Join("Bob", "10.0.0.3"));
   auto* view = Find<QTableView>("超级列表框1");
-  ASSERT_TRUE(WaitUntil([&] { return view->model()->rowCount() == 2; }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return view->model()->rowCount() == 2; }));
   EXPECT_EQ(Column(view, 0), (QStringList{"Ann", "Bob"}));
   EXPECT_EQ(Column(view, 1), (QStringList{"10.0.0.2", "10.0.0.3"}));
   EXPECT_EQ(Column(view, 4), (QStringList{"正常点歌", "正常点歌"}));
@@ -393,10 +389,10 @@ TEST_F(MainWindowTest, OperatorToolsReachTheSelectedUserOnly) {
   view->selectRow(1);
   TriggerMenuItem("踢人", "禁止点歌");
   EXPECT_FALSE(bob.WaitFor("禁止点歌", 3s).command.empty());
-  ASSERT_TRUE(WaitUntil([&] { return Column(view, 4) == QStringList({"正常点歌", "禁止点歌"}); }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Column(view, 4) == QStringList({"正常点歌", "禁止点歌"}); }));
   TriggerMenuItem("踢人", "解除封印");
   EXPECT_FALSE(bob.WaitFor("正常点歌", 3s).command.empty());
-  ASSERT_TRUE(WaitUntil([&] { return Column(view, 4) == QStringList({"正常点歌", "正常点歌"}); }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Column(view, 4) == QStringList({"正常点歌", "正常点歌"}); }));
   TriggerMenuItem("踢人", "踢出此人");
   EXPECT_FALSE(bob.WaitFor("卸载", 3s).command.empty());
 
@@ -411,7 +407,7 @@ TEST_F(MainWindowTest, OperatorToolsReachTheSelectedUserOnly) {
 
   // Bob's connection ends: his row goes and the log says so.
   bob.Close();
-  ASSERT_TRUE(WaitUntil([&] { return view->model()->rowCount() == 1; }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return view->model()->rowCount() == 1; }));
   EXPECT_TRUE(Log().endsWith("\nBob离开了"));
 }
 
@@ -419,7 +415,7 @@ TEST_F(MainWindowTest, ContextMenusOpenOnlyOverASelectedRow) {
   Compose(FreePort());
   AddRequest("Ann", "One");
   auto* view = Find<QTableView>("已点歌曲列表");
-  ASSERT_TRUE(WaitUntil([&] { return view->model()->rowCount() == 1; }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return view->model()->rowCount() == 1; }));
   QMenu* menu = Find<QMenu>("歌曲操作");
   auto right_click = [&] {
     const QPoint at = view->visualRect(view->model()->index(0, 0)).center();
@@ -439,13 +435,13 @@ TEST_F(MainWindowTest, QueueEditingAndDoubleClickPlayGoToTheEngine) {
   Compose(FreePort());
   for (const char* title : {"A", "B", "C", "D"}) AddRequest("Ann", title);
   auto* view = Find<QTableView>("已点歌曲列表");
-  ASSERT_TRUE(WaitUntil([&] { return view->model()->rowCount() == 4; }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return view->model()->rowCount() == 4; }));
   EXPECT_EQ(Column(view, 1), (QStringList{"A", "B", "C", "D"}));
   EXPECT_EQ(Column(view, 3)[0], "http://song/A");
 
   view->selectRow(1);
   TriggerMenuItem("歌曲操作", "删除选中");
-  ASSERT_TRUE(WaitUntil([&] { return Column(view, 1) == QStringList({"A", "C", "D"}); }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Column(view, 1) == QStringList({"A", "C", "D"}); }));
 
   // A double-click below the last row plays nothing.
   const QRect last = view->visualRect(view->model()->index(2, 0));
@@ -456,18 +452,18 @@ TEST_F(MainWindowTest, QueueEditingAndDoubleClickPlayGoToTheEngine) {
 
   // A double-click on "C" plays it and takes its row out after the short pause.
   DoubleClick(view->viewport(), view->visualRect(view->model()->index(1, 1)).center());
-  ASSERT_TRUE(WaitUntil([&] { return Column(view, 1) == QStringList({"A", "D"}); }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Column(view, 1) == QStringList({"A", "D"}); }));
   EXPECT_EQ(PlayerCalls().at(1), "create http://song/C");
-  ASSERT_TRUE(WaitUntil([&] { return Find<QLabel>("歌曲名称")->text() == "C - Singer"; }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Find<QLabel>("歌曲名称")->text() == "C - Singer"; }));
   EXPECT_EQ(Find<QGroupBox>("分组框3")->title(), "正在点歌播放");
   EXPECT_EQ(Find<QLabel>("透明标签2")->text(), "当前歌曲来自 Ann 点播的《C》");
 
   TriggerMenuItem("歌曲操作", "清空所有");
-  ASSERT_TRUE(WaitUntil([&] { return view->model()->rowCount() == 0; }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return view->model()->rowCount() == 0; }));
 }
 
 TEST_F(MainWindowTest, PicShowsTheDownloadedCoverAndTheDefaultAfterStop) {
-  web::testing::LocalHttpServer http;
+  LocalHttpServer http;
   const std::string png = PngOf(Qt::red, 16);
   http.server().Get("/cover.png", [&](const httplib::Request&, httplib::Response& response) {
     response.set_content(png, "image/png");
@@ -486,10 +482,10 @@ TEST_F(MainWindowTest, PicShowsTheDownloadedCoverAndTheDefaultAfterStop) {
 
   AddRequest("Ann", "Red", http.Url("/cover.png"));
   OnEngine([this] { engine_->PlayRowNow(0); });
-  ASSERT_TRUE(WaitUntil([&] { return centre_colour() == QColor(Qt::red); }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return centre_colour() == QColor(Qt::red); }));
 
   Click(Find<QPushButton>("关闭服务端"));
-  ASSERT_TRUE(WaitUntil([&] { return centre_colour() == default_colour; }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return centre_colour() == default_colour; }));
   EXPECT_EQ(Find<QLabel>("歌曲名称")->text(), "当前暂无播放歌曲");
 }
 
@@ -511,32 +507,32 @@ TEST_F(MainWindowTest, SliderSeeksOnReleaseAndPictureButtonsFollowThePause) {
   EXPECT_EQ(slider->value(), 500);
   slider->setSliderDown(false);
   const std::string seek_half = prefix + std::to_string(90 * kBytesPerSecond);
-  ASSERT_TRUE(WaitUntil([&] { return PlayerCalls().back() == seek_half; }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return PlayerCalls().back() == seek_half; }));
   // The seek's own tick shows the new place.
-  ASSERT_TRUE(WaitUntil([&] { return Find<QLabel>("歌曲时间")->text() == "01:30 | 03:00"; }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Find<QLabel>("歌曲时间")->text() == "01:30 | 03:00"; }));
 
   auto* pause = Find<QToolButton>("暂停播放");
   auto* resume = Find<QToolButton>("继续播放");
   EXPECT_FALSE(pause->isHidden());
   EXPECT_TRUE(resume->isHidden());
   Click(pause);
-  ASSERT_TRUE(WaitUntil([&] { return !resume->isHidden() && pause->isHidden(); }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !resume->isHidden() && pause->isHidden(); }));
   EXPECT_EQ(PlayerCalls().back(), "pause " + std::to_string(stream));
   Click(resume);
-  ASSERT_TRUE(WaitUntil([&] { return resume->isHidden() && !pause->isHidden(); }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return resume->isHidden() && !pause->isHidden(); }));
   EXPECT_EQ(PlayerCalls().back(), "play " + std::to_string(stream));
 
   // "切歌" with an empty queue asks the radio for the next song; its list is empty here.
   ASSERT_TRUE(
-      WaitUntil([&] { return Find<QTableView>("已点歌曲列表")->model()->rowCount() == 0; }));
+      ProcessEventsUntil([&] { return Find<QTableView>("已点歌曲列表")->model()->rowCount() == 0; }));
   Click(Find<QToolButton>("切歌"));
-  ASSERT_TRUE(WaitUntil([&] { return Log().contains("随机电台歌曲列表为空"); }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return Log().contains("随机电台歌曲列表为空"); }));
 
   // A key moves the slider without a held handle: that seeks at once, and the snapshots
   // that follow move the slider without seeking again.
   QTest::keyClick(slider, Qt::Key_End);
   const std::string seek_end = prefix + std::to_string(180 * kBytesPerSecond);
-  ASSERT_TRUE(WaitUntil([&] { return PlayerCalls().back() == seek_end; }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return PlayerCalls().back() == seek_end; }));
   QTest::qWait(50);
   std::vector<std::string> seeks;
   for (const auto& call : PlayerCalls()) {
@@ -558,7 +554,7 @@ TEST_F(MainWindowTest, VoiceWindowSendsOnlyWhileTheSwitchIsOn) {
   EXPECT_FALSE(send->isEnabled());
 
   Click(Find<QCheckBox>("语音开启选择框"));
-  ASSERT_TRUE(WaitUntil([&] { return label->text() == "语音播报(双击此处)"; }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return label->text() == "语音播报(双击此处)"; }));
   EXPECT_TRUE(text->isEnabled());
   EXPECT_TRUE(send->isEnabled());
   DoubleClick(label, label->rect().center());
@@ -574,16 +570,16 @@ TEST_F(MainWindowTest, VoiceWindowSendsOnlyWhileTheSwitchIsOn) {
   auto* voices = Find<QComboBox>("组合框1");
   for (int i = 0; i < 3; ++i) QTest::keyClick(voices, Qt::Key_Down);
   ASSERT_TRUE(
-      WaitUntil([&] { return OnEngine([this] { return engine_->controls().voice; }) == 3; }));
+      ProcessEventsUntil([&] { return OnEngine([this] { return engine_->controls().voice; }) == 3; }));
   text->setPlainText("大家好");
   Click(send);
-  ASSERT_TRUE(WaitUntil([&] { return !OnEngine([this] { return speaker_.spoken; }).empty(); }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !OnEngine([this] { return speaker_.spoken; }).empty(); }));
   EXPECT_EQ(OnEngine([this] { return speaker_.spoken; }),
             (std::vector<std::pair<std::string, int>>{{"大家好", 3}}));
   EXPECT_TRUE(voice->isVisible());  // the window stays open
 
   Click(Find<QCheckBox>("语音开启选择框"));
-  ASSERT_TRUE(WaitUntil([&] { return !send->isEnabled(); }));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !send->isEnabled(); }));
   EXPECT_FALSE(text->isEnabled());
   EXPECT_EQ(label->text(), "语音播报");
   voice->close();

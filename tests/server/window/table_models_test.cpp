@@ -7,9 +7,12 @@
 #include <QSignalSpy>
 
 #include "server/app/window/table_models.h"
-#include "server/window/qt_test_support.h"
+#include "support/qt_test_support.h"
 
 namespace quilla::server::testing {
+
+using quilla::testing::EnsureApplication;
+using quilla::testing::ProcessEventsUntil;
 namespace {
 
 std::vector<TableRow> Rows(const std::vector<std::int64_t>& keys, const QString& suffix = "") {

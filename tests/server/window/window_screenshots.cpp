@@ -20,13 +20,14 @@
 #include "server/app/window/main_window.h"
 #include "server/fakes/fake_audio_player.h"
 #include "server/fakes/fake_services.h"
-#include "server/window/qt_test_support.h"
-#include "web/local_http_server.h"
+#include "support/qt_test_support.h"
+#include "support/local_http_server.h"
 
 namespace {
 
 using namespace quilla::server;
 using namespace quilla::server::testing;
+using namespace quilla::testing;
 
 std::string CoverPng() {
   QImage image(240, 240, QImage::Format_RGB32);
@@ -60,7 +61,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QDir().mkpath(out_dir);
 
-  quilla::web::testing::LocalHttpServer http;
+  quilla::testing::LocalHttpServer http;
   const std::string cover = CoverPng();
   http.server().Get("/cover.png", [&](const httplib::Request&, httplib::Response& response) {
     response.set_content(cover, "image/png");

@@ -11,7 +11,9 @@
 #include <thread>
 #include <vector>
 
-namespace quilla::server::testing {
+#include "support/free_port.h"
+
+namespace quilla::testing {
 
 class ServerProcess {
  public:
@@ -47,7 +49,4 @@ class ServerProcess {
   std::vector<std::string> lines_;
 };
 
-// A free TCP port on the loopback interface (bound once and released).
-int FreeLoopbackPort();
-
-}  // namespace quilla::server::testing
+}  // namespace quilla::testing

@@ -1,5 +1,6 @@
 #pragma once
-// A fresh directory under the system's temporary directory, removed with its content.
+// A fresh directory under the system's temporary directory, removed with its content when
+// the object goes; and whole-file reads and writes for the files tests look at.
 
 #include <filesystem>
 #include <fstream>
@@ -7,14 +8,14 @@
 #include <sstream>
 #include <string>
 
-namespace quilla::settings::testing {
+namespace quilla::testing {
 
 class TempDir {
  public:
-  TempDir() {
+  explicit TempDir(const std::string& prefix = "quilla-test-") {
     std::random_device seed;
     path_ = std::filesystem::temp_directory_path() /
-            ("quilla-settings-" + std::to_string(seed()) + std::to_string(seed()));
+            (prefix + std::to_string(seed()) + std::to_string(seed()));
     std::filesystem::create_directories(path_);
   }
   ~TempDir() {
@@ -42,4 +43,4 @@ inline void WriteBytes(const std::filesystem::path& file, const std::string& byt
   std::ofstream(file, std::ios::binary) << bytes;
 }
 
-}  // namespace quilla::settings::testing
+}  // namespace quilla::testing

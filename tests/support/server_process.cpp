@@ -1,4 +1,4 @@
-#include "server/e2e/server_process.h"
+#include "support/server_process.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -10,7 +10,7 @@
 
 #include <cstring>
 
-namespace quilla::server::testing {
+namespace quilla::testing {
 
 ServerProcess::~ServerProcess() {
   if (pid_ > 0) SignalAndWait(SIGKILL, std::chrono::seconds(5));
@@ -117,17 +117,4 @@ int ServerProcess::SignalAndWait(int signal, std::chrono::milliseconds timeout) 
   return code;
 }
 
-int FreeLoopbackPort() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  addr.sin_port = 0;
-  bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  socklen_t len = sizeof addr;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-  close(fd);
-  return ntohs(addr.sin_port);
-}
-
-}  // namespace quilla::server::testing
+}  // namespace quilla::testing

@@ -1,9 +1,9 @@
-#include "server/e2e/protocol_peer.h"
+#include "support/protocol_peer.h"
 
 #include "encoding/gbk.h"
 #include "protocol/packet_codec.h"
 
-namespace quilla::server::testing {
+namespace quilla::testing {
 
 bool ProtocolPeer::Connect(int port) {
   return transport_.Connect(port, "127.0.0.1", [this](protocol::ClientEvent&& event) {
@@ -61,4 +61,4 @@ void ProtocolPeer::Clear() {
   received_.clear();
 }
 
-}  // namespace quilla::server::testing
+}  // namespace quilla::testing

@@ -11,7 +11,7 @@
 #include "protocol/client_transport.h"
 #include "protocol/messages.h"
 
-namespace quilla::server::testing {
+namespace quilla::testing {
 
 struct Received {
   std::string command;  // UTF-8
@@ -45,4 +45,4 @@ class ProtocolPeer {
   bool closed_ = false;
 };
 
-}  // namespace quilla::server::testing
+}  // namespace quilla::testing

@@ -9,11 +9,11 @@
 #include <chrono>
 #include <functional>
 
-namespace quilla::server::testing {
+namespace quilla::testing {
 
 inline void EnsureApplication() {
   static int argc = 1;
-  static char name[] = "quilla_server_window_test";
+  static char name[] = "quilla_qt_test";
   static char* argv[] = {name, nullptr};
   // Kept for the life of the program: Qt wants exactly one, created once.
   static QApplication* app = new QApplication(argc, argv);
@@ -21,7 +21,7 @@ inline void EnsureApplication() {
 }
 
 // Processes events until `condition` holds or `timeout` passes; returns the last result.
-inline bool WaitUntil(const std::function<bool()>& condition,
+inline bool ProcessEventsUntil(const std::function<bool()>& condition,
                       std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
   QElapsedTimer clock;
   clock.start();
@@ -32,4 +32,4 @@ inline bool WaitUntil(const std::function<bool()>& condition,
   return true;
 }
 
-}  // namespace quilla::server::testing
+}  // namespace quilla::testing
