@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "protocol/lan_address.h"
 #include "protocol/server_transport.h"
 #include "server/app/console.h"
 #include "server/app/engine_host.h"
@@ -161,7 +162,7 @@ int main(int argc, char** argv) {
   ServerEngine engine(deps, port);
   listener.SetEngine(&engine);
   host.SetTickHandler([&engine](TimerId timer) { engine.OnTimer(timer); });
-  const std::string lan_ip = LocalLanAddress();
+  const std::string lan_ip = quilla::protocol::LocalLanAddress();
 
   if (options->headless) {
     ConsoleOut out;

@@ -1,13 +1,8 @@
 #include "server/app/server_options.h"
 
-#include <arpa/inet.h>
-#include <ifaddrs.h>
-#include <net/if.h>
-#include <unistd.h>
-
 #include <charconv>
-#include <cstdlib>
 
+#include "settings/config_dir.h"
 #include "settings/ini_file.h"
 
 namespace quilla::server {
@@ -28,15 +23,6 @@ std::optional<ServerOptions> Fail(std::string* error, std::string text) {
 }
 
 }  // namespace
-
-std::filesystem::path DefaultConfigDir(const std::filesystem::path& program_dir) {
-  if (!program_dir.empty() && access(program_dir.c_str(), W_OK) == 0) return program_dir;
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg != '\0') {
-    return std::filesystem::path(xdg) / "quilla";
-  }
-  const char* home = std::getenv("HOME");
-  return std::filesystem::path(home != nullptr ? home : ".") / ".config" / "quilla";
-}
 
 std::optional<ServerOptions> ParseServerOptions(const std::vector<std::string>& args,
                                                 const std::filesystem::path& program_dir,
@@ -71,7 +57,7 @@ std::optional<ServerOptions> ParseServerOptions(const std::vector<std::string>& 
       return Fail(error, "未知参数：" + arg);
     }
   }
-  if (options.config_dir.empty()) options.config_dir = DefaultConfigDir(program_dir);
+  if (options.config_dir.empty()) options.config_dir = settings::DefaultConfigDir(program_dir);
   return options;
 }
 
@@ -84,24 +70,6 @@ int ResolvePort(const ServerOptions& options, const std::filesystem::path& sys_i
 std::string ResolveAudioOutput(const ServerOptions& options, const std::filesystem::path& sys_ini) {
   if (options.audio_output) return *options.audio_output;
   return settings::ReadProfileString(sys_ini, "Audio", "Output");
-}
-
-std::string LocalLanAddress() {
-  ifaddrs* list = nullptr;
-  if (getifaddrs(&list) != 0) return "127.0.0.1";
-  std::string address = "127.0.0.1";
-  for (ifaddrs* it = list; it != nullptr; it = it->ifa_next) {
-    if (it->ifa_addr == nullptr || it->ifa_addr->sa_family != AF_INET) continue;
-    if ((it->ifa_flags & IFF_UP) == 0 || (it->ifa_flags & IFF_LOOPBACK) != 0) continue;
-    char text[INET_ADDRSTRLEN] = {};
-    const auto* in = reinterpret_cast<const sockaddr_in*>(it->ifa_addr);
-    if (inet_ntop(AF_INET, &in->sin_addr, text, sizeof text) != nullptr) {
-      address = text;
-      break;
-    }
-  }
-  freeifaddrs(list);
-  return address;
 }
 
 }  // namespace quilla::server

@@ -24,19 +24,11 @@ std::optional<ServerOptions> ParseServerOptions(const std::vector<std::string>& 
                                                 const std::filesystem::path& program_dir,
                                                 std::string* error);
 
-// The default configuration directory: the program's own directory when it is writable,
-// otherwise $XDG_CONFIG_HOME/quilla (or ~/.config/quilla).
-std::filesystem::path DefaultConfigDir(const std::filesystem::path& program_dir);
-
 inline constexpr int kDefaultPort = 800;
 // The listening port: `options.port`, else "Wind"/"端口" from `sys_ini`, else 800.
 int ResolvePort(const ServerOptions& options, const std::filesystem::path& sys_ini);
 // The audio output: `options.audio_output`, else "Audio"/"Output" from `sys_ini` ("" = default).
 std::string ResolveAudioOutput(const ServerOptions& options, const std::filesystem::path& sys_ini);
-
-// The computer's LAN address as dotted text (the first non-loopback IPv4 address of an
-// interface that is up), or "127.0.0.1" when there is none.
-std::string LocalLanAddress();
 
 inline constexpr const char* kServerUsage =
     "用法: quilla_server [--config-dir DIR] [--port N] [--audio-output NAME] [--start] [--headless]";

@@ -66,6 +66,15 @@ std::optional<Endpoints> Resolve(const std::string& host, int port,
   return std::move(shared->endpoints);
 }
 
+// IPv4 text of `address` (also of an IPv4-mapped IPv6 one); empty for any other.
+std::string DottedIpv4(const asio::ip::address& address) {
+  if (address.is_v4()) return address.to_v4().to_string();
+  if (address.is_v6() && address.to_v6().is_v4_mapped()) {
+    return asio::ip::make_address_v4(asio::ip::v4_mapped, address.to_v6()).to_string();
+  }
+  return {};
+}
+
 }  // namespace
 
 struct ClientTransport::Impl {
@@ -88,8 +97,9 @@ struct ClientTransport::Impl {
   // The message tags continue across reconnects of this transport.
   TagCounter tags = TagCounter::ForClient();
 
-  mutable std::mutex connection_mutex;  // guards `connection` against Send
+  mutable std::mutex connection_mutex;  // guards `connection` and `local_address`
   std::shared_ptr<detail::Connection> connection;
+  std::string local_address;
 };
 
 bool ClientTransport::Impl::Connect(int port, const std::string& address, Handler h,
@@ -131,6 +141,8 @@ bool ClientTransport::Impl::Connect(int port, const std::string& address, Handle
   }
   io->restart();
   socket.set_option(asio::ip::tcp::no_delay(true), ec);
+  std::string local = DottedIpv4(socket.local_endpoint(ec).address());
+  if (ec) local.clear();
 
   handler = std::move(h);
   closing = false;
@@ -149,6 +161,7 @@ bool ClientTransport::Impl::Connect(int port, const std::string& address, Handle
   {
     std::lock_guard lock(connection_mutex);
     connection = conn;
+    local_address = std::move(local);
   }
   connected = true;
   conn->Start(std::move(callbacks));
@@ -175,6 +188,7 @@ void ClientTransport::Impl::TearDown() {
       connection->CloseNow();
       connection.reset();
     }
+    local_address.clear();
   }
   sweep.reset();
   work.reset();
@@ -208,5 +222,10 @@ void ClientTransport::Close() {
 }
 
 bool ClientTransport::IsConnected() const { return impl_->connected; }
+
+std::string ClientTransport::LocalAddress() const {
+  std::lock_guard lock(impl_->connection_mutex);
+  return impl_->connected ? impl_->local_address : std::string();
+}
 
 }  // namespace quilla::protocol

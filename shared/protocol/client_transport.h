@@ -56,6 +56,10 @@ class ClientTransport {
 
   bool IsConnected() const;
 
+  // The local address of the connected socket as dotted IPv4 text (the address the server
+  // sees for this client); empty when not connected or not an IPv4 connection. Thread-safe.
+  std::string LocalAddress() const;
+
  private:
   struct Impl;
   std::unique_ptr<Impl> impl_;

@@ -43,6 +43,7 @@ TEST(ClientTransportTest, TagsStartAt0011AndContinueAcrossReconnects) {
   ASSERT_TRUE(client.Connect(server.port(), "127.0.0.1", events.Handler(), 5s));
   RawPeer peer = server.Accept();
   EXPECT_TRUE(client.IsConnected());
+  EXPECT_EQ(client.LocalAddress(), "127.0.0.1");  // the address the server sees
   ASSERT_TRUE(client.Send("one"));
   ASSERT_TRUE(client.Send("two"));
   auto bodies = peer.ReadBodies(2);
@@ -52,6 +53,7 @@ TEST(ClientTransportTest, TagsStartAt0011AndContinueAcrossReconnects) {
 
   client.Close();
   EXPECT_FALSE(client.IsConnected());
+  EXPECT_EQ(client.LocalAddress(), "");
   EXPECT_FALSE(client.Send("x"));
   EXPECT_TRUE(peer.WaitForClose());
   EXPECT_TRUE(events.Snapshot().empty());  // Close reports no kClosed

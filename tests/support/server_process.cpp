@@ -76,13 +76,29 @@ void ServerProcess::CloseInput() {
 }
 
 bool ServerProcess::WaitForLine(const std::string& text, std::chrono::milliseconds timeout) {
+  return WaitForLines(text, 1, timeout);
+}
+
+bool ServerProcess::WaitForLines(const std::string& text, std::size_t count,
+                                 std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex_);
   return cv_.wait_for(lock, timeout, [&] {
+    std::size_t found = 0;
     for (const auto& l : lines_) {
-      if (l.find(text) != std::string::npos) return true;
+      if (l.find(text) != std::string::npos && ++found >= count) return true;
     }
     return false;
   });
+}
+
+std::string ServerProcess::UserHandle(const std::string& name, std::chrono::milliseconds timeout) {
+  const std::string column = "\t" + name + "\t";
+  Type("users");
+  if (!WaitForLine(column, timeout)) return "";
+  for (const auto& l : Lines()) {
+    if (l.find(column) != std::string::npos) return l.substr(0, l.find('\t'));
+  }
+  return "";
 }
 
 std::vector<std::string> ServerProcess::Lines() const {

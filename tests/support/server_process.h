@@ -28,7 +28,14 @@ class ServerProcess {
   void Type(const std::string& line);
   // Waits until a line of standard output contains `text`; true when it came in time.
   bool WaitForLine(const std::string& text, std::chrono::milliseconds timeout);
+  // Waits until at least `count` lines contain `text` (for a line the server prints again,
+  // such as a second "服务端启动成功").
+  bool WaitForLines(const std::string& text, std::size_t count, std::chrono::milliseconds timeout);
   std::vector<std::string> Lines() const;
+  // The handle of the online user `name`, from the console's "users" answer; empty when
+  // no such user is listed within `timeout`.
+  std::string UserHandle(const std::string& name,
+                         std::chrono::milliseconds timeout = std::chrono::seconds(5));
   // Closes standard input (end of input).
   void CloseInput();
   // Sends `signal` and waits for the exit; returns the exit code, or -1 on a timeout

@@ -43,16 +43,6 @@ class HeadlessServerTest : public ::testing::Test {
     for (const auto& l : server_.Lines()) all += l + "\n";
     return all;
   }
-  // The handle of the user `name` from the console's "users" answer.
-  std::string HandleOf(const std::string& name) {
-    server_.Type("users");
-    if (!server_.WaitForLine("\t" + name + "\t", 5s)) return "";
-    for (const auto& l : server_.Lines()) {
-      if (l.find("\t" + name + "\t") != std::string::npos) return l.substr(0, l.find('\t'));
-    }
-    return "";
-  }
-
   std::filesystem::path dir_;
   int port_ = 0;
   ServerProcess server_;
@@ -76,7 +66,7 @@ TEST_F(HeadlessServerTest, ConsoleCommandsReachThePeers) {
   EXPECT_EQ(ann.WaitFor("切歌按钮显示", 1s).payload, "假");
   EXPECT_TRUE(server_.WaitForLine("Ann登陆点歌", 2s));
 
-  const std::string handle = HandleOf("Ann");
+  const std::string handle = server_.UserHandle("Ann");
   ASSERT_FALSE(handle.empty()) << Dump();
 
   server_.Type("allow-skip on");

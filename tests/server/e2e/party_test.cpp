@@ -11,7 +11,7 @@
 
 #include "support/protocol_peer.h"
 #include "support/server_process.h"
-#include "server/e2e/wav_tone.h"
+#include "support/wav_tone.h"
 #include "settings/ini_file.h"
 
 namespace quilla::testing {
