@@ -269,13 +269,19 @@ TEST_F(ServerConnectionTest, AKickSavesTheSettingsAndHistoryThenEnds) {
 // goes unanswered, so a connect to it can only end by its time limit.
 class SilentListener {
  public:
-  SilentListener() {
+  // On `port`, or on a free one when 0.
+  explicit SilentListener(int port = 0) {
     listen_fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int yes = 1;
+    ::setsockopt(listen_fd_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
     socklen_t length = sizeof address;
-    ::bind(listen_fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    if (::bind(listen_fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+      throw std::runtime_error("cannot bind the silent listener");
+    }
     ::listen(listen_fd_, 0);
     ::getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&address), &length);
     port_ = ntohs(address.sin_port);
@@ -345,6 +351,39 @@ TEST_F(ServerConnectionTest, AnUnansweredConnectEndsAtItsLimit) {
   const auto dropped = Clock::now();
   link_.reset();
   EXPECT_LT(Clock::now() - dropped, 500ms);
+}
+
+TEST_F(ServerConnectionTest, APressDuringARetryGetsItsOwnAttempt) {
+  ConnectionOptions options;
+  options.connect_timeout = 1000ms;
+  ClientLink& ann = MakeLink("Ann", options);
+  ann.SetAutoReconnect(true);
+  ConnectAndJoin(ann);
+  server_.Type("stop");
+  ASSERT_TRUE(gui_.RunUntil([&] { return ann.state().connection_status_text == "已断开连接！"; }));
+  ASSERT_TRUE(server_.WaitForLine("服务端已停止", 10s));
+
+  // The server's port now answers no handshake: the retry hangs until its limit.
+  SilentListener silent(port_);
+  ASSERT_TRUE(timers_.FireNext());
+  ASSERT_EQ(ann.connection().phase(), ServerConnection::Phase::kConnecting);
+  // The user presses "重新连接" with another address meanwhile: accepted, and it waits.
+  const int nobody = testing::FreeLoopbackPort();
+  ann.Connect("127.0.0.1", std::to_string(nobody), ConnectTrigger::kButton);
+  EXPECT_EQ(ann.state().connection_status_text, "连接中...");
+  EXPECT_FALSE(ann.state().connect_button_enabled);
+
+  // The retry gives up; the user's own attempt follows and its failure is shown once.
+  ASSERT_TRUE(gui_.RunUntil(
+      [&] { return AnyErrorBox() || ann.state().connect_button_caption == "已连接"; }, 10s));
+  if (ann.state().connect_button_caption == "已连接") {
+    GTEST_SKIP() << "this kernel accepted the handshake despite the full queue";
+  }
+  EXPECT_EQ(ann.state().connection_status_text, "连接失败，请检查IP配置");
+  EXPECT_TRUE(ann.state().connect_button_enabled);
+  // Still ticked: the retries go on, towards the server's address.
+  EXPECT_EQ(ann.connection().phase(), ServerConnection::Phase::kWaitingToRetry);
+  EXPECT_EQ(timers_.delays().back(), 4000ms);
 }
 
 }  // namespace

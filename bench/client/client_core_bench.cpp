@@ -1,0 +1,193 @@
+// The client's hottest path: the server's progress tick ("歌曲进度", "歌曲时间",
+// "歌词变更", ten times a second).
+// - BM_ApplyTick: one ClientSession decoding and applying a tick's three blocks, against
+//   BM_DecodeTick, decoding the same blocks alone (the decompression every message costs).
+// - BM_TickToGuiState: a real server transport sends a tick over loopback to a ClientLink;
+//   measured until the third message's state change has reached the "GUI thread" (this
+//   thread, fed through a task queue as a Qt program is through its event loop). Baseline
+//   BM_TickToTransport: the same tick until a bare ClientTransport's handler has the third
+//   message.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+
+#include "client/core/client_link.h"
+#include "client/core/client_session.h"
+#include "protocol/client_transport.h"
+#include "protocol/messages.h"
+#include "protocol/server_transport.h"
+#include "support/task_queue.h"
+
+namespace quilla::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Tick n of a 3-minute song with a lyrics line, as the server builds it.
+std::vector<std::string> TickBlocks(int n) {
+  const int second = n / 10;
+  char time_text[32];
+  std::snprintf(time_text, sizeof time_text, "%02d:%02d | 03:00", second / 60, second % 60);
+  return {protocol::BuildSongProgress(std::to_string(n * 400.0 / 1800)),
+          protocol::BuildSongTime(time_text),
+          protocol::BuildLyricsLine("第" + std::to_string(second) + "句歌词")};
+}
+
+// A minute of ticks, so that every applied value differs from the one before.
+std::vector<std::vector<std::string>> Ticks() {
+  std::vector<std::vector<std::string>> ticks;
+  for (int n = 0; n < 600; ++n) ticks.push_back(TickBlocks(n));
+  return ticks;
+}
+
+void BM_ApplyTick(benchmark::State& state) {
+  const auto ticks = Ticks();
+  client::ClientSession session;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    for (const auto& block : ticks[i]) benchmark::DoNotOptimize(session.ApplyBlock(block));
+    i = (i + 1) % ticks.size();
+  }
+  state.counters["messages/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * 3, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ApplyTick)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_DecodeTick(benchmark::State& state) {
+  const auto ticks = Ticks();
+  std::size_t i = 0;
+  for (auto _ : state) {
+    for (const auto& block : ticks[i]) benchmark::DoNotOptimize(protocol::DecodeMessage(block));
+    i = (i + 1) % ticks.size();
+  }
+  state.counters["messages/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()) * 3, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_DecodeTick)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// --- Over loopback -------------------------------------------------------------------------
+
+constexpr int kRounds = 2000;
+
+// A server transport on a free loopback port that remembers its one client.
+class TickServer {
+ public:
+  TickServer() {
+    protocol::ServerTransportOptions options;
+    options.bind_address = "127.0.0.1";
+    transport_ = std::make_unique<protocol::ServerTransport>(options);
+    transport_->Start(0, [this](protocol::ServerEvent&& e) {
+      if (e.kind != protocol::ServerEvent::Kind::kConnected) return;
+      std::lock_guard lock(mutex_);
+      client_ = e.handle;
+      cv_.notify_all();
+    });
+  }
+  int port() const { return transport_->port(); }
+  bool WaitForClient() {
+    std::unique_lock lock(mutex_);
+    return cv_.wait_for(lock, std::chrono::seconds(5), [this] { return client_ != 0; });
+  }
+  // One tick in one write, as the server's progress tick sends it.
+  void SendTick(const std::vector<std::string>& blocks) {
+    protocol::ServerTransport::SendBatch batch(*transport_);
+    for (const auto& block : blocks) transport_->Send(client_, block);
+  }
+
+ private:
+  std::unique_ptr<protocol::ServerTransport> transport_;
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  protocol::ClientHandle client_ = 0;
+};
+
+void ReportLatencies(benchmark::State& state, std::vector<double> micros) {
+  std::sort(micros.begin(), micros.end());
+  state.counters["median_us"] = micros[micros.size() / 2];
+  state.counters["p99_us"] = micros[micros.size() * 99 / 100];
+}
+
+void BM_TickToGuiState(benchmark::State& state) {
+  const auto ticks = Ticks();
+  TickServer server;
+  testing::TaskQueue gui;
+  testing::ManualTimers timers;
+  // Lyrics lines applied: the last of the tick's three messages.
+  std::size_t lines_applied = 0;
+  client::LinkHooks hooks;
+  hooks.on_update = [&](const client::SessionState&, const client::SessionUpdate& u) {
+    if (u.changed.Has(client::SessionField::kLyricsLine)) ++lines_applied;
+  };
+  client::ClientLink link({gui.Poster(), timers.PostAfter()}, std::move(hooks));
+  link.Connect("127.0.0.1", std::to_string(server.port()), client::ConnectTrigger::kButton);
+  if (!gui.RunUntil([&] { return link.state().connect_button_caption == "已连接"; }) ||
+      !server.WaitForClient()) {
+    state.SkipWithError("no connection");
+    return;
+  }
+  std::vector<double> micros;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const std::size_t target = micros.size() + 1;
+    const auto sent = Clock::now();
+    server.SendTick(ticks[i]);
+    if (!gui.RunUntil([&] { return lines_applied == target; })) {
+      state.SkipWithError("the tick did not arrive");
+      return;
+    }
+    const std::chrono::duration<double> took = Clock::now() - sent;
+    state.SetIterationTime(took.count());
+    micros.push_back(took.count() * 1e6);
+    i = (i + 1) % ticks.size();
+  }
+  ReportLatencies(state, std::move(micros));
+}
+BENCHMARK(BM_TickToGuiState)->Iterations(kRounds)->UseManualTime();
+
+void BM_TickToTransport(benchmark::State& state) {
+  const auto ticks = Ticks();
+  TickServer server;
+  std::mutex mutex;
+  std::condition_variable cv;
+  std::size_t received = 0;
+  protocol::ClientTransport client;
+  if (!client.Connect(server.port(), "127.0.0.1",
+                      [&](protocol::ClientEvent&& e) {
+                        if (e.kind != protocol::ClientEvent::Kind::kDataArrived) return;
+                        std::lock_guard lock(mutex);
+                        ++received;
+                        cv.notify_all();
+                      }) ||
+      !server.WaitForClient()) {
+    state.SkipWithError("no connection");
+    return;
+  }
+  std::vector<double> micros;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const auto sent = Clock::now();
+    server.SendTick(ticks[i]);
+    {
+      std::unique_lock lock(mutex);
+      const std::size_t target = (static_cast<std::size_t>(micros.size()) + 1) * 3;
+      if (!cv.wait_for(lock, std::chrono::seconds(5), [&] { return received >= target; })) {
+        state.SkipWithError("the tick did not arrive");
+        return;
+      }
+    }
+    const std::chrono::duration<double> took = Clock::now() - sent;
+    state.SetIterationTime(took.count());
+    micros.push_back(took.count() * 1e6);
+    i = (i + 1) % ticks.size();
+  }
+  ReportLatencies(state, std::move(micros));
+}
+BENCHMARK(BM_TickToTransport)->Iterations(kRounds)->UseManualTime();
+
+}  // namespace
+}  // namespace quilla::bench
+
+BENCHMARK_MAIN();
