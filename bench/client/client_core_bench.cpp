@@ -104,14 +104,30 @@ class TickServer {
   protocol::ClientHandle client_ = 0;
 };
 
-void ReportLatencies(benchmark::State& state, std::vector<double> micros) {
+// Sends one tick per iteration and times it until `arrived(n)` says that the n-th tick
+// (counting from 1) has got where it is measured to; reports the median and the 99th
+// percentile.
+template <typename Arrived>
+void TimeTicks(benchmark::State& state, TickServer& server, Arrived arrived) {
+  const auto ticks = Ticks();
+  std::vector<double> micros;
+  for (auto _ : state) {
+    const auto sent = Clock::now();
+    server.SendTick(ticks[micros.size() % ticks.size()]);
+    if (!arrived(micros.size() + 1)) {
+      state.SkipWithError("the tick did not arrive");
+      return;
+    }
+    const std::chrono::duration<double> took = Clock::now() - sent;
+    state.SetIterationTime(took.count());
+    micros.push_back(took.count() * 1e6);
+  }
   std::sort(micros.begin(), micros.end());
   state.counters["median_us"] = micros[micros.size() / 2];
   state.counters["p99_us"] = micros[micros.size() * 99 / 100];
 }
 
 void BM_TickToGuiState(benchmark::State& state) {
-  const auto ticks = Ticks();
   TickServer server;
   testing::TaskQueue gui;
   testing::ManualTimers timers;
@@ -128,27 +144,12 @@ void BM_TickToGuiState(benchmark::State& state) {
     state.SkipWithError("no connection");
     return;
   }
-  std::vector<double> micros;
-  std::size_t i = 0;
-  for (auto _ : state) {
-    const std::size_t target = micros.size() + 1;
-    const auto sent = Clock::now();
-    server.SendTick(ticks[i]);
-    if (!gui.RunUntil([&] { return lines_applied == target; })) {
-      state.SkipWithError("the tick did not arrive");
-      return;
-    }
-    const std::chrono::duration<double> took = Clock::now() - sent;
-    state.SetIterationTime(took.count());
-    micros.push_back(took.count() * 1e6);
-    i = (i + 1) % ticks.size();
-  }
-  ReportLatencies(state, std::move(micros));
+  TimeTicks(state, server,
+            [&](std::size_t n) { return gui.RunUntil([&] { return lines_applied == n; }); });
 }
 BENCHMARK(BM_TickToGuiState)->Iterations(kRounds)->UseManualTime();
 
 void BM_TickToTransport(benchmark::State& state) {
-  const auto ticks = Ticks();
   TickServer server;
   std::mutex mutex;
   std::condition_variable cv;
@@ -165,25 +166,10 @@ void BM_TickToTransport(benchmark::State& state) {
     state.SkipWithError("no connection");
     return;
   }
-  std::vector<double> micros;
-  std::size_t i = 0;
-  for (auto _ : state) {
-    const auto sent = Clock::now();
-    server.SendTick(ticks[i]);
-    {
-      std::unique_lock lock(mutex);
-      const std::size_t target = (static_cast<std::size_t>(micros.size()) + 1) * 3;
-      if (!cv.wait_for(lock, std::chrono::seconds(5), [&] { return received >= target; })) {
-        state.SkipWithError("the tick did not arrive");
-        return;
-      }
-    }
-    const std::chrono::duration<double> took = Clock::now() - sent;
-    state.SetIterationTime(took.count());
-    micros.push_back(took.count() * 1e6);
-    i = (i + 1) % ticks.size();
-  }
-  ReportLatencies(state, std::move(micros));
+  TimeTicks(state, server, [&](std::size_t n) {
+    std::unique_lock lock(mutex);
+    return cv.wait_for(lock, std::chrono::seconds(5), [&] { return received >= 3 * n; });
+  });
 }
 BENCHMARK(BM_TickToTransport)->Iterations(kRounds)->UseManualTime();
 

@@ -15,10 +15,6 @@ constexpr std::string_view kWelcomeText = "欢迎使用本软件！";
 constexpr std::string_view kBalloonTitle = "播放歌曲通知！";
 constexpr std::string_view kConnectFailedText = "连接失败，请检查IP配置";
 
-std::string ProductText() {
-  return "Quilla客户端 " + std::string(kVersionText);
-}
-
 // The integer at the start of a text (blanks, sign, digits; 0 when there are none), as
 // the settings files read their numbers.
 int LeadingInteger(std::string_view text) {
@@ -184,7 +180,7 @@ SessionUpdate ClientSession::Connected() {
   state_.connect_button_enabled = false;
   state_.voice_button_enabled = true;
   state_.status_text = "连接服务端成功！";
-  state_.connection_status_text = ProductText();
+  state_.connection_status_text = std::string(kProductText);
   state_.request_controls_enabled = true;  // `加载更多` waits for a search result
   for (F f : {F::kConnectButton, F::kVoiceButton, F::kStatusText, F::kConnectionStatus,
               F::kRequestControls}) {

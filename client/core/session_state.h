@@ -11,6 +11,9 @@
 namespace quilla::client {
 
 inline constexpr std::string_view kVersionText = "V3.7";
+// "Quilla客户端 " + kVersionText: the status lines' resting text.
+inline constexpr std::string_view kProductText = "Quilla客户端 V3.7";
+static_assert(kProductText.ends_with(kVersionText));
 // Full width of the progress track, in pixels; the server's "歌曲进度" counts in it.
 inline constexpr int kProgressTrackWidth = 400;
 
@@ -43,10 +46,10 @@ struct SessionState {
 
   std::int32_t request_interval_s = 0;  // RequestInterval: minimum gap between two requests
 
-  std::string status_text = "Quilla客户端 V3.7";             // `透明标签1`
-  std::string welcome_text = "欢迎使用本软件！";             // `透明标签2`
-  std::string connection_status_text = "Quilla客户端 V3.7";  // `透明标签5`
-  std::string connect_button_caption = "连接服务端";         // `连接服务端`
+  std::string status_text{kProductText};              // `透明标签1`
+  std::string welcome_text = "欢迎使用本软件！";      // `透明标签2`
+  std::string connection_status_text{kProductText};   // `透明标签5`
+  std::string connect_button_caption = "连接服务端";  // `连接服务端`
   bool connect_button_enabled = true;
 
   std::string nickname = "你的名字";  // `姓名编辑框` as last reported; `姓名标签` shows it
