@@ -330,19 +330,23 @@ TEST_F(ServerConnectionTest, AWrongAddressFailsWithoutBlockingTheCaller) {
 TEST_F(ServerConnectionTest, AnUnansweredConnectEndsAtItsLimit) {
   SilentListener silent;
   ConnectionOptions options;
-  options.connect_timeout = 300ms;
+  options.connect_timeout = 1500ms;
   ClientLink& ann = MakeLink("Ann", options);
   const auto pressed = Clock::now();
   ann.Connect("127.0.0.1", std::to_string(silent.port()), ConnectTrigger::kStartUp);
-  EXPECT_LT(Clock::now() - pressed, 200ms);
-  ASSERT_TRUE(gui_.RunUntil([&] { return ann.state().connect_button_enabled; }, 5s));
+  EXPECT_LT(Clock::now() - pressed, 500ms);  // well before the attempt can end
+  ASSERT_TRUE(gui_.RunUntil(
+      [&] {
+        return ann.state().connect_button_enabled || ann.state().connect_button_caption == "已连接";
+      },
+      10s));
   const auto took = Clock::now() - pressed;
   if (ann.state().connect_button_caption == "已连接") {
     GTEST_SKIP() << "this kernel accepted the handshake despite the full queue";
   }
   EXPECT_TRUE(AnyErrorBox());
-  EXPECT_GE(took, 250ms);
-  EXPECT_LT(took, 3s);
+  EXPECT_GE(took, 1400ms);
+  EXPECT_LT(took, 5s);
 
   // Going away during a hanging attempt does not wait for it.
   options.connect_timeout = 3000ms;
