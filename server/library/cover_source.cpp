@@ -27,8 +27,8 @@ std::optional<CoverPicture> PictureBeside(const LibrarySong& song) {
   for (const char* extension : {".jpg", ".jpeg", ".png", ".JPG", ".JPEG", ".PNG"}) {
     names.push_back(file.stem().string() + extension);
   }
-  for (const char* base : {"cover", "Cover", "COVER", "folder", "Folder", "FOLDER", "front",
-                           "Front", "FRONT"}) {
+  for (const char* base :
+       {"cover", "Cover", "COVER", "folder", "Folder", "FOLDER", "front", "Front", "FRONT"}) {
     for (const char* extension : {".jpg", ".jpeg", ".png", ".JPG", ".JPEG", ".PNG"}) {
       names.push_back(std::string(base) + extension);
     }

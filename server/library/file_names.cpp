@@ -42,8 +42,8 @@ std::string_view DropTrackNumber(std::string_view name) {
 
 // The parts before and after the separator when the name holds it exactly once
 // (`once`) or at least once (first occurrence).
-bool SplitAt(std::string_view name, std::string_view separator, bool once,
-             std::string_view& left, std::string_view& right) {
+bool SplitAt(std::string_view name, std::string_view separator, bool once, std::string_view& left,
+             std::string_view& right) {
   const auto at = name.find(separator);
   if (at == std::string_view::npos) return false;
   if (once && name.find(separator, at + separator.size()) != std::string_view::npos) return false;
@@ -71,15 +71,15 @@ std::string FileStemText(std::string_view path) {
 }
 
 NameTags TagsFromFileName(std::string_view stem) {
-  const std::string_view name = DropTrackNumber(Trim(stem));
+  const std::string_view name = Trim(stem);
   std::string_view left, right;
   if (SplitAt(name, " - ", false, left, right) || SplitAt(name, "-", true, left, right) ||
       SplitAt(name, "－", true, left, right)) {
     // "01 - Title": a number on the left is the track, not an artist.
     if (AllDigits(left)) return TagsFromFileName(right);
-    return {std::string(left), std::string(right)};
+    return {std::string(DropTrackNumber(left)), std::string(right)};
   }
-  return {"", std::string(name.empty() ? Trim(stem) : name)};
+  return {"", std::string(DropTrackNumber(name))};
 }
 
 }  // namespace quilla::server::library

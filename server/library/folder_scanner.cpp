@@ -82,8 +82,7 @@ ScanReport FolderScanner::Scan(const std::string& folder, const std::atomic<bool
     }
     const std::string path = entry.path().string();
     FileState state;
-    if (Hidden(entry.path()) || !IsAudioFileName(path) || !StatFile(path, state) ||
-        state.size == 0)
+    if (Hidden(entry.path()) || !IsAudioFileName(path) || !StatFile(path, state) || state.size == 0)
       continue;
     seen.insert(path);
     const auto known = songs_.find(path);

@@ -19,10 +19,10 @@ namespace quilla::server::library {
 
 struct ScanReport {
   std::string folder;
-  std::size_t songs = 0;      // indexed after the scan
-  std::size_t read = 0;       // files whose tags were read (new or changed)
-  std::size_t unchanged = 0;  // files taken from the index as they were
-  std::size_t removed = 0;    // songs whose files went away
+  std::size_t songs = 0;        // indexed after the scan
+  std::size_t read = 0;         // files whose tags were read (new or changed)
+  std::size_t unchanged = 0;    // files taken from the index as they were
+  std::size_t removed = 0;      // songs whose files went away
   bool folder_missing = false;  // the folder is not there: the index was left alone
   bool cancelled = false;       // stopped part-way; nothing was removed
   std::chrono::milliseconds took{0};

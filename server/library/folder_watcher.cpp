@@ -15,7 +15,9 @@ constexpr std::uint32_t kMask = IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVE
                                 IN_MOVED_TO | IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF |
                                 IN_ONLYDIR;
 
-bool Hidden(const std::string& name) { return !name.empty() && name.front() == '.'; }
+bool Hidden(const std::string& name) {
+  return !name.empty() && name.front() == '.';
+}
 
 }  // namespace
 

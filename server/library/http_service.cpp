@@ -60,7 +60,9 @@ HttpService::HttpService(HttpServiceLimits limits) : limits_(limits) {
       });
 }
 
-HttpService::~HttpService() { Stop(); }
+HttpService::~HttpService() {
+  Stop();
+}
 
 void HttpService::Get(const std::string& pattern, Handler handler) {
   server_.Get(pattern, std::move(handler));
@@ -102,8 +104,8 @@ void SendBytes(const httplib::Request& request, httplib::Response& response, std
   ProvideBytes(response, std::make_shared<const std::string>(std::move(bytes)), content_type);
 }
 
-void SendFile(const httplib::Request& request, httplib::Response& response,
-              const std::string& path, const std::string& content_type) {
+void SendFile(const httplib::Request& request, httplib::Response& response, const std::string& path,
+              const std::string& content_type) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   struct stat info {};
   if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -123,7 +125,8 @@ void SendFile(const httplib::Request& request, httplib::Response& response,
       response.set_header("Content-Range", "bytes */" + std::to_string(size));
       return;
     case RangeOutcome::kPartial:
-      ReplaceRanges(request, {{static_cast<ssize_t>(range.first), static_cast<ssize_t>(range.last)}});
+      ReplaceRanges(request,
+                    {{static_cast<ssize_t>(range.first), static_cast<ssize_t>(range.last)}});
       response.status = 206;
       break;
     case RangeOutcome::kWhole:
@@ -137,11 +140,13 @@ void SendFile(const httplib::Request& request, httplib::Response& response,
   }
   // cpp-httplib asks for [offset, offset + length) of the whole file, within the range.
   response.set_content_provider(
-      size, content_type, [file, size](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+      size, content_type,
+      [file, size](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
         if (offset >= size) return false;
         if (file->buffer.empty()) file->buffer.resize(kFileChunkBytes);
         const std::size_t want = std::min({length, kFileChunkBytes, std::size_t(size - offset)});
-        const ssize_t got = ::pread(file->fd, file->buffer.data(), want, static_cast<off_t>(offset));
+        const ssize_t got =
+            ::pread(file->fd, file->buffer.data(), want, static_cast<off_t>(offset));
         // A file that shrank while it was being sent ends the connection: the peer sees a
         // short body rather than made-up bytes.
         if (got <= 0) return false;

@@ -64,7 +64,7 @@ void SendBytes(const httplib::Request& request, httplib::Response& response, std
 // Answers with the file at `path`: 200 with all of it, 206 with one validated range, 416
 // (with "Content-Range: bytes */size") for a range it cannot satisfy, 404 when the file
 // cannot be opened. Always "Accept-Ranges: bytes". The file is read as it is sent.
-void SendFile(const httplib::Request& request, httplib::Response& response,
-              const std::string& path, const std::string& content_type);
+void SendFile(const httplib::Request& request, httplib::Response& response, const std::string& path,
+              const std::string& content_type);
 
 }  // namespace quilla::server::library

@@ -43,8 +43,9 @@ class Statement {
 
 std::string Text(sqlite3_stmt* statement, int column) {
   const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement, column));
-  return bytes ? std::string(bytes, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)))
-               : std::string();
+  return bytes
+             ? std::string(bytes, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)))
+             : std::string();
 }
 
 void BindText(sqlite3_stmt* statement, int index, const std::string& text) {
@@ -64,13 +65,14 @@ sqlite3* OpenWithSchema(const std::string& path, std::string* reason) {
   int version = -1;
   {
     Statement query(db, "PRAGMA user_version");
-    if (query && sqlite3_step(query.get()) == SQLITE_ROW) version = sqlite3_column_int(query.get(), 0);
+    if (query && sqlite3_step(query.get()) == SQLITE_ROW)
+      version = sqlite3_column_int(query.get(), 0);
   }
   const bool usable = version == 0 || version == kSchemaVersion;
   char* message = nullptr;
   if (!usable || sqlite3_exec(db, kSchema, nullptr, nullptr, &message) != SQLITE_OK ||
       sqlite3_exec(db, "SELECT count(*) FROM songs", nullptr, nullptr, nullptr) != SQLITE_OK) {
-    *reason = message ? message
+    *reason = message  ? message
               : usable ? sqlite3_errmsg(db)
                        : "index of another version (" + std::to_string(version) + ")";
     sqlite3_free(message);

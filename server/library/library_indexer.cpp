@@ -69,7 +69,9 @@ void LibraryIndexer::Run() {
   if (!note.empty() && options_.on_note) options_.on_note(note);
   if (!store) return;  // not even an in-memory database: nothing can be indexed
   FolderScanner scanner(*store);
-  const auto publish = [&] { options_.publish(std::make_shared<const SearchIndex>(scanner.Songs())); };
+  const auto publish = [&] {
+    options_.publish(std::make_shared<const SearchIndex>(scanner.Songs()));
+  };
   publish();
 
   FolderWatcher watcher;
@@ -110,10 +112,12 @@ void LibraryIndexer::Run() {
     int timeout_ms = -1;
     if (dirty) {
       const auto now = Clock::now();
-      const auto due = std::min(last_change + options_.settle_time,
-                                first_change + 10 * options_.settle_time);
-      timeout_ms = due <= now ? 0
-                              : static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(due - now).count());
+      const auto due =
+          std::min(last_change + options_.settle_time, first_change + 10 * options_.settle_time);
+      timeout_ms =
+          due <= now
+              ? 0
+              : static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(due - now).count());
     }
     pollfd fds[2] = {{wake_fd_, POLLIN, 0}, {watcher.fd(), POLLIN, 0}};
     const int ready = ::poll(fds, watcher.fd() >= 0 ? 2 : 1, timeout_ms);
@@ -128,7 +132,8 @@ void LibraryIndexer::Run() {
     }
     if (dirty) {
       const auto now = Clock::now();
-      if (now >= last_change + options_.settle_time || now >= first_change + 10 * options_.settle_time)
+      if (now >= last_change + options_.settle_time ||
+          now >= first_change + 10 * options_.settle_time)
         scan_due = true;
     }
   }

@@ -16,7 +16,8 @@ constexpr std::size_t kMaxLyricsFileBytes = 512 * 1024;
 std::string Utf16ToUtf8(std::string_view bytes, bool big_endian) {
   std::string out;
   auto unit = [&](std::size_t i) -> char32_t {
-    const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+    const auto a = static_cast<unsigned char>(bytes[i]),
+               b = static_cast<unsigned char>(bytes[i + 1]);
     return big_endian ? (a << 8 | b) : (b << 8 | a);
   };
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {

@@ -14,7 +14,8 @@ MusicLibrary::MusicLibrary(LibraryConfig config)
           .index_file = config_.index_file,
           .watch_folder = config_.watch_folder,
           .settle_time = config_.settle_time,
-          .publish = [this](std::shared_ptr<const SearchIndex> index) { Publish(std::move(index)); },
+          .publish =
+              [this](std::shared_ptr<const SearchIndex> index) { Publish(std::move(index)); },
           .on_scan_finished =
               [this](const ScanReport& report) {
                 {
@@ -28,11 +29,13 @@ MusicLibrary::MusicLibrary(LibraryConfig config)
                 if (config_.on_note) config_.on_note(note);
               }}),
       index_(std::make_shared<const SearchIndex>()) {
-  AddLibraryRoutes(http_, {.index = [this] { return Snapshot(); },
-                           .base_url = [this] { return BaseUrl(); }});
+  AddLibraryRoutes(
+      http_, {.index = [this] { return Snapshot(); }, .base_url = [this] { return BaseUrl(); }});
 }
 
-MusicLibrary::~MusicLibrary() { Stop(); }
+MusicLibrary::~MusicLibrary() {
+  Stop();
+}
 
 bool MusicLibrary::Start(std::string* error) {
   if (!http_.Start(config_.bind_address, config_.port, error)) return false;
@@ -45,11 +48,21 @@ void MusicLibrary::Stop() {
   indexer_.Stop();
 }
 
-void MusicLibrary::Rescan() { indexer_.Rescan(); }
-void MusicLibrary::SetFolder(std::string folder) { indexer_.SetFolder(std::move(folder)); }
-std::string MusicLibrary::Folder() const { return indexer_.Folder(); }
-bool MusicLibrary::Scanning() const { return indexer_.Scanning(); }
-std::size_t MusicLibrary::SongCount() const { return Snapshot()->size(); }
+void MusicLibrary::Rescan() {
+  indexer_.Rescan();
+}
+void MusicLibrary::SetFolder(std::string folder) {
+  indexer_.SetFolder(std::move(folder));
+}
+std::string MusicLibrary::Folder() const {
+  return indexer_.Folder();
+}
+bool MusicLibrary::Scanning() const {
+  return indexer_.Scanning();
+}
+std::size_t MusicLibrary::SongCount() const {
+  return Snapshot()->size();
+}
 
 std::optional<ScanReport> MusicLibrary::LastScan() const {
   std::lock_guard lock(mutex_);
@@ -68,8 +81,12 @@ std::optional<LibrarySong> MusicLibrary::FindSong(SongId id) const {
   return song ? std::optional<LibrarySong>(*song) : std::nullopt;
 }
 
-std::string MusicLibrary::MediaUrlOf(SongId id) const { return MediaUrl(BaseUrl(), id); }
-std::string MusicLibrary::CoverUrlOf(SongId id) const { return CoverUrl(BaseUrl(), id); }
+std::string MusicLibrary::MediaUrlOf(SongId id) const {
+  return MediaUrl(BaseUrl(), id);
+}
+std::string MusicLibrary::CoverUrlOf(SongId id) const {
+  return CoverUrl(BaseUrl(), id);
+}
 
 SearchPage MusicLibrary::Search(std::string_view query, int page, int page_size) const {
   return Snapshot()->Search(query, page, page_size);

@@ -38,8 +38,8 @@ struct LibraryConfig {
   std::string folder;      // the music folder, scanned recursively
   std::string index_file;  // the SQLite index (created when missing)
   std::string bind_address = "0.0.0.0";
-  int port = 8801;          // 0: any free port (see Port())
-  std::string public_host;  // host listeners reach; in every "url"/"pic". Empty: 127.0.0.1
+  int port = 8801;           // 0: any free port (see Port())
+  std::string public_host;   // host listeners reach; in every "url"/"pic". Empty: 127.0.0.1
   bool watch_folder = true;  // rescan on changes in the folder (inotify)
   std::chrono::milliseconds settle_time{1000};  // quiet time after a change before rescanning
   HttpServiceLimits http;

@@ -21,13 +21,20 @@ std::string JsonString(std::string_view utf8) {
   for (std::size_t pos = 0; pos < utf8.size();) {
     const char32_t cp = NextCodePoint(utf8, pos);
     switch (cp) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
-        if (cp >= 0x20 && cp < 0x7F && cp != ',' && cp != '%') {
+        if (cp >= 0x20 && cp < 0x7F && cp != ',' && cp != '%' && cp != '\\') {
           out += static_cast<char>(cp);
         } else if (cp < 0x10000) {
           AppendUnit(out, static_cast<unsigned>(cp));
@@ -42,8 +49,7 @@ std::string JsonString(std::string_view utf8) {
   return out;
 }
 
-std::string SearchAnswerJson(const std::vector<AnswerEntry>& entries, std::size_t total,
-                             int page) {
+std::string SearchAnswerJson(const std::vector<AnswerEntry>& entries, std::size_t total, int page) {
   std::string out = "{\"code\":200,\"total\":" + std::to_string(total) +
                     ",\"page\":" + std::to_string(page) + ",\"data\":[";
   for (std::size_t i = 0; i < entries.size(); ++i) {

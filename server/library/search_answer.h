@@ -4,10 +4,12 @@
 // "url" and "pic" in that order (the clients find them with a regular expression, in
 // that order), string values, "lrc" null when the song has no lyrics.
 //
-// Clients decode the values with JavaScript-style unescaping and replace every "null,"
-// of the text, so the values are written to survive that: everything outside printable
-// ASCII as \uXXXX (the answer is plain ASCII), and ",", "%" and the quote as escapes too,
-// so no value can hold "null," or a "%XX" that the client would decode a second time.
+// Clients replace every "null," of the text, turn every "\u" into "%u", read each value
+// as a script string literal and then unescape it (%uXXXX and %XX), so the values are
+// written to survive that: everything outside printable ASCII as \uXXXX (the answer is
+// plain ASCII), and ",", "%" and the backslash as \u escapes too, so no value can hold
+// "null,", a "%XX" that would be decoded a second time, or a backslash that the "\u"
+// replacement would take apart (a title "a\up").
 
 #include <optional>
 #include <string>
@@ -31,7 +33,6 @@ std::string JsonString(std::string_view utf8);
 
 // {"code":200,"total":N,"page":P,"data":[{"type":"library","songid":"12","album":"...",
 // "title":"...","author":"...","lrc":"..."|null,"url":"...","pic":"..."},...],"error":""}
-std::string SearchAnswerJson(const std::vector<AnswerEntry>& entries, std::size_t total,
-                             int page);
+std::string SearchAnswerJson(const std::vector<AnswerEntry>& entries, std::size_t total, int page);
 
 }  // namespace quilla::server::library

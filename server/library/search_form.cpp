@@ -2,7 +2,6 @@
 
 #include <charconv>
 
-#include "encoding/gbk.h"
 #include "server/library/utf8.h"
 
 namespace quilla::server::library {
@@ -36,13 +35,6 @@ std::optional<std::string> FormDecode(std::string_view text) {
   return out;
 }
 
-std::optional<std::string> AsUtf8(std::string bytes) {
-  if (IsValidUtf8(bytes)) return bytes;
-  std::string converted = encoding::GbkToUtf8(bytes);
-  if (converted.find("\xEF\xBF\xBD") != std::string::npos) return std::nullopt;
-  return converted;
-}
-
 }  // namespace
 
 std::optional<SearchForm> ParseSearchForm(std::string_view body) {
@@ -58,9 +50,8 @@ std::optional<SearchForm> ParseSearchForm(std::string_view body) {
         FormDecode(equals == std::string_view::npos ? std::string_view() : pair.substr(equals + 1));
     if (!key || !value) return std::nullopt;
     if (*key == "input" && !has_input) {
-      auto text = AsUtf8(*value);
-      if (!text) return std::nullopt;
-      form.input = std::move(*text);
+      if (!IsValidUtf8(*value)) return std::nullopt;
+      form.input = *value;
       has_input = true;
     } else if (*key == "page" && !has_page) {
       int page = 0;

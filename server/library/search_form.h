@@ -15,11 +15,10 @@ struct SearchForm {
 };
 
 // Parses an application/x-www-form-urlencoded body ("+" is a space, "%XX" a byte).
-// The input is UTF-8 as the clients send it; input that is not UTF-8 but valid GBK (an
-// older client encoding in the system code page) is read as GBK. nullopt for a bad form:
-// no "input" field, a broken "%" escape, input that is neither UTF-8 nor GBK, or a
-// "page" that is not a whole number from 1 to 100000. Repeated fields: the first counts.
-// Pure.
+// nullopt for a bad form: no "input" field, a broken "%" escape, input that is not UTF-8
+// (the clients encode UTF-8; guessing another code page would turn a cut character into a
+// wrong one), or a "page" that is not a whole number from 1 to 100000. Repeated fields:
+// the first counts. Pure.
 std::optional<SearchForm> ParseSearchForm(std::string_view body);
 
 }  // namespace quilla::server::library

@@ -66,7 +66,9 @@ void InstallTextHandlers() {
   });
 }
 
-std::string Utf8(const TagLib::String& text) { return text.stripWhiteSpace().to8Bit(true); }
+std::string Utf8(const TagLib::String& text) {
+  return text.stripWhiteSpace().to8Bit(true);
+}
 
 std::optional<std::string> Bytes(const TagLib::ByteVector& data) {
   if (data.isEmpty()) return std::nullopt;
