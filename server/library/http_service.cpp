@@ -1,6 +1,7 @@
 #include "server/library/http_service.h"
 
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,6 +54,13 @@ HttpService::HttpService(HttpServiceLimits limits) : limits_(limits) {
   // Headers and body leave in separate writes; without this Nagle's algorithm and the
   // peer's delayed acknowledgement add tens of milliseconds to every answer.
   server_.set_tcp_nodelay(true);
+  // cpp-httplib's default also sets SO_REUSEPORT, which would let a second server bind the
+  // same port and silently take half of the connections; a port in use must fail instead.
+  // SO_REUSEADDR alone still allows a restart while old connections linger in TIME_WAIT.
+  server_.set_socket_options([](socket_t socket) {
+    const int yes = 1;
+    ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   server_.set_exception_handler(
       [](const httplib::Request& request, httplib::Response& response, std::exception_ptr) {
         ReplaceRanges(request, {});
