@@ -51,7 +51,7 @@ std::vector<LibrarySong> FolderScanner::Songs() const {
 }
 
 ScanReport FolderScanner::Scan(const std::string& folder, const std::atomic<bool>& cancel,
-                               const std::function<void()>& progress) {
+                               const std::function<void(bool done)>& progress) {
   const auto started = std::chrono::steady_clock::now();
   ScanReport report;
   report.folder = folder;
@@ -100,7 +100,7 @@ ScanReport FolderScanner::Scan(const std::string& folder, const std::atomic<bool
     if (std::chrono::steady_clock::now() - last_progress >= kProgressPeriod) {
       store_.Commit();
       store_.Begin();
-      progress();
+      progress(false);
       last_progress = std::chrono::steady_clock::now();
     }
   }
@@ -118,7 +118,7 @@ ScanReport FolderScanner::Scan(const std::string& folder, const std::atomic<bool
     }
   }
   store_.Commit();
-  if (changed) progress();
+  if (changed) progress(true);
   report.songs = songs_.size();
   report.took = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - started);

@@ -38,11 +38,11 @@ class FolderScanner {
   std::size_t size() const { return songs_.size(); }
 
   // Scans `folder` recursively (hidden folders and folder links are skipped, links to
-  // files are followed). `progress` is called now and then while files are being read,
-  // with the index already holding them, and once at the end when anything changed; the
-  // scan stops early when `cancel` becomes true.
+  // files are followed). `progress(false)` is called now and then while files are being
+  // read, with the index already holding them, and `progress(true)` once at the end when
+  // anything changed; the scan stops early when `cancel` becomes true.
   ScanReport Scan(const std::string& folder, const std::atomic<bool>& cancel,
-                  const std::function<void()>& progress);
+                  const std::function<void(bool done)>& progress);
 
  private:
   IndexStore& store_;

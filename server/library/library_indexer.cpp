@@ -69,13 +69,22 @@ void LibraryIndexer::Run() {
   if (!note.empty() && options_.on_note) options_.on_note(note);
   if (!store) return;  // not even an in-memory database: nothing can be indexed
   FolderScanner scanner(*store);
-  const auto publish = [&] {
+  // Building the search index takes time in proportion to the library (a few us a song):
+  // while a long first scan runs, publish no more than a fifth of the time, so the scan
+  // itself keeps most of it.
+  using Clock = std::chrono::steady_clock;
+  Clock::duration last_build{};
+  Clock::time_point last_publish{};
+  const std::function<void(bool)> publish = [&](bool done) {
+    if (!done && Clock::now() - last_publish < 4 * last_build) return;
+    const auto started = Clock::now();
     options_.publish(std::make_shared<const SearchIndex>(scanner.Songs()));
+    last_publish = Clock::now();
+    last_build = last_publish - started;
   };
-  publish();
+  publish(true);
 
   FolderWatcher watcher;
-  using Clock = std::chrono::steady_clock;
   bool scan_due = true, watch_due = options_.watch_folder, dirty = false;
   Clock::time_point first_change{}, last_change{};
   for (;;) {

@@ -7,13 +7,6 @@
 #include "server/library/utf8.h"
 
 namespace quilla::server::library {
-namespace {
-
-std::uint32_t LetterBit(char32_t c) {
-  return c >= 'a' && c <= 'z' ? 1u << (c - 'a') : 0;
-}
-
-}  // namespace
 
 const PinyinReadings& PinyinReadings::Instance() {
   static const PinyinReadings readings;
@@ -44,14 +37,12 @@ PinyinReadings::PinyinReadings() : sets_(1), initials_(1, 0) {
   }
 }
 
-void AppendPinyinCells(std::string_view utf8, std::vector<PinyinCell>& cells,
+void AppendPinyinCells(std::string_view folded_utf8, std::vector<PinyinCell>& cells,
                        std::vector<std::uint32_t>& initials) {
   const PinyinReadings& table = PinyinReadings::Instance();
-  for (std::size_t pos = 0; pos < utf8.size();) {
-    const char32_t raw = NextCodePoint(utf8, pos);
-    if (raw < 0x20 || (raw >= 0x7F && raw < 0xA0)) continue;
-    const char32_t folded = FoldCodePoint(raw);
-    if (IsFoldedSpace(folded) || folded == '\t' || folded == '\n' || folded == '\r') continue;
+  for (std::size_t pos = 0; pos < folded_utf8.size();) {
+    const char32_t folded = NextCodePoint(folded_utf8, pos);
+    if (IsFoldedSpace(folded)) continue;
     const PinyinCell cell{folded, table.SetOf(folded)};
     cells.push_back(cell);
     initials.push_back(table.Initials(cell.readings) | LetterBit(folded));
@@ -64,8 +55,8 @@ PinyinQuery::PinyinQuery(std::string_view folded_query) {
     if (IsFoldedSpace(cp)) continue;
     if (cp == U'ü') cp = 'v';
     query_ += cp;
+    has_letters_ = has_letters_ || LetterBit(cp) != 0;
   }
-  if (!query_.empty()) first_letter_mask_ = LetterBit(query_.front());
 }
 
 bool PinyinQuery::MatchesAt(std::span<const PinyinCell> cells, std::size_t start) const {

@@ -28,6 +28,8 @@ class PinyinReadings {
   std::span<const std::string_view> Syllables(std::uint16_t set) const { return sets_[set]; }
   // Bit k set when some syllable of the set starts with the letter 'a' + k.
   std::uint32_t Initials(std::uint16_t set) const { return initials_[set]; }
+  // Sets are numbered 0 .. set_count() - 1.
+  std::size_t set_count() const { return sets_.size(); }
 
  private:
   PinyinReadings();
@@ -44,10 +46,13 @@ struct PinyinCell {
   std::uint16_t readings;
 };
 
-// Cells of a field: its characters folded, white space and control characters left out
-// (so "晴 空" matches like "晴空"). `initials` gets one mask per cell: the letters the
-// cell can start with (its readings' first letters, or the letter itself).
-void AppendPinyinCells(std::string_view utf8, std::vector<PinyinCell>& cells,
+// The bit of a lower-case ASCII letter in the masks below; 0 for anything else.
+inline std::uint32_t LetterBit(char32_t c) { return c >= 'a' && c <= 'z' ? 1u << (c - 'a') : 0; }
+
+// Cells of a field from its FoldForSearch text, spaces left out (so "晴 空" matches like
+// "晴空"). `initials` gets one mask per cell: the letters the cell can start with (its
+// readings' first letters, or the letter itself).
+void AppendPinyinCells(std::string_view folded_utf8, std::vector<PinyinCell>& cells,
                        std::vector<std::uint32_t>& initials);
 
 // A query prepared for pinyin matching. Immutable after construction; MatchesAt may be
@@ -60,10 +65,14 @@ class PinyinQuery {
   // False for an empty query and for one longer than kMaxLength characters (such a query
   // can only match literally).
   bool usable() const { return !query_.empty() && query_.size() <= kMaxLength; }
+  // Pinyin can only add matches to a query that holds a letter; the rest match literally.
+  bool has_letters() const { return has_letters_; }
   // The letter mask a cell must share to start a match when the query starts with a
   // letter; 0 when it starts with another character, which must then equal the cell.
-  std::uint32_t first_letter_mask() const { return first_letter_mask_; }
+  std::uint32_t first_letter_mask() const { return LetterBit(first()); }
   char32_t first() const { return query_.front(); }
+  // The second character, 0 for a one-character query.
+  char32_t second() const { return query_.size() > 1 ? query_[1] : 0; }
 
   // True when the query matches cells[start], cells[start + 1], ... (not necessarily to
   // the end). Precondition: usable() and start < cells.size().
@@ -73,7 +82,7 @@ class PinyinQuery {
 
  private:
   std::u32string query_;
-  std::uint32_t first_letter_mask_ = 0;
+  bool has_letters_ = false;
 };
 
 }  // namespace quilla::server::library

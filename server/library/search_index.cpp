@@ -1,11 +1,10 @@
 #include "server/library/search_index.h"
 
-#include <string.h>
-
 #include <algorithm>
 #include <limits>
 
 #include "server/library/text_fold.h"
+#include "server/library/utf8.h"
 
 namespace quilla::server::library {
 namespace {
@@ -35,30 +34,73 @@ std::size_t CountCodePoints(std::string_view utf8) {
   }));
 }
 
+// The signature bit of a letter pair (both 'a'..'z').
+unsigned PairBit(char32_t a, char32_t b) {
+  return unsigned((a - 'a') * 26 + (b - 'a')) & 127u;
+}
+
+void AddPair(std::uint64_t* signature, char32_t a, char32_t b) {
+  const unsigned bit = PairBit(a, b);
+  signature[bit >> 6] |= std::uint64_t(1) << (bit & 63);
+}
+
+bool HasPair(const std::uint64_t* signature, char32_t a, char32_t b) {
+  const unsigned bit = PairBit(a, b);
+  return (signature[bit >> 6] >> (bit & 63)) & 1;
+}
+
 }  // namespace
 
 SearchIndex::SearchIndex(std::vector<LibrarySong> songs) : songs_(std::move(songs)) {
   std::sort(songs_.begin(), songs_.end(),
             [](const LibrarySong& a, const LibrarySong& b) { return a.id < b.id; });
-  text_begin_.reserve(songs_.size() * kFields + 1);
-  cell_begin_.reserve(songs_.size() * kFields + 1);
-  field_initials_.reserve(songs_.size() * kFields);
-  field_length_.reserve(songs_.size() * kFields);
+  const PinyinReadings& table = PinyinReadings::Instance();
+  const std::size_t slots = songs_.size() * kFields;
+  text_begin_.reserve(slots + 1);
+  cell_begin_.reserve(slots + 1);
+  field_initials_.reserve(slots);
+  field_length_.reserve(slots);
+  field_pairs_.reserve(slots * 2);
+  std::u32string seen;  // distinct characters of the current field
   for (const LibrarySong& song : songs_) {
     for (const std::string* field : {&song.title, &song.artist, &song.album, &song.file_stem}) {
+      const auto slot = static_cast<std::uint32_t>(text_begin_.size());
       const std::string folded = FoldForSearch(*field);
       text_begin_.push_back(static_cast<std::uint32_t>(text_.size()));
       text_ += folded;
       text_ += '\0';
-      field_length_.push_back(
-          static_cast<std::uint16_t>(std::min<std::size_t>(CountCodePoints(folded), kCap12)));
 
-      cell_begin_.push_back(static_cast<std::uint32_t>(cells_.size()));
-      const std::size_t first_cell = cell_initials_.size();
-      AppendPinyinCells(*field, cells_, cell_initials_);
+      seen.clear();
+      std::size_t length = 0;
+      for (std::size_t pos = 0; pos < folded.size(); ++length) {
+        const char32_t cp = NextCodePoint(folded, pos);
+        if (seen.find(cp) != std::u32string::npos) continue;
+        seen += cp;
+        postings_[cp].push_back(slot);
+      }
+      field_length_.push_back(static_cast<std::uint16_t>(std::min<std::size_t>(length, kCap12)));
+
+      const std::size_t first_cell = cells_.size();
+      cell_begin_.push_back(static_cast<std::uint32_t>(first_cell));
+      AppendPinyinCells(folded, cells_, cell_initials_);
       std::uint32_t any = 0;
-      for (std::size_t i = first_cell; i < cell_initials_.size(); ++i) any |= cell_initials_[i];
+      std::uint64_t pairs[2] = {0, 0};
+      for (std::size_t i = first_cell; i < cells_.size(); ++i) {
+        any |= cell_initials_[i];
+        for (const std::string_view syllable : table.Syllables(cells_[i].readings)) {
+          if (syllable.size() >= 2) AddPair(pairs, char32_t(syllable[0]), char32_t(syllable[1]));
+        }
+        if (i + 1 < cells_.size()) {
+          for (std::uint32_t a = cell_initials_[i]; a; a &= a - 1) {
+            for (std::uint32_t b = cell_initials_[i + 1]; b; b &= b - 1) {
+              AddPair(pairs, char32_t('a' + __builtin_ctz(a)), char32_t('a' + __builtin_ctz(b)));
+            }
+          }
+        }
+      }
       field_initials_.push_back(any);
+      field_pairs_.push_back(pairs[0]);
+      field_pairs_.push_back(pairs[1]);
     }
   }
   text_begin_.push_back(static_cast<std::uint32_t>(text_.size()));
@@ -71,54 +113,89 @@ const LibrarySong* SearchIndex::Find(SongId id) const {
   return found != songs_.end() && found->id == id ? &*found : nullptr;
 }
 
+const std::vector<std::uint32_t>* SearchIndex::Postings(char32_t cp) const {
+  const auto found = postings_.find(cp);
+  return found == postings_.end() ? nullptr : &found->second;
+}
+
 void SearchIndex::CollectLiteral(std::string_view folded_query,
                                  std::vector<std::uint64_t>& best) const {
-  const char* text = text_.data();
-  std::size_t from = 0;
-  std::size_t song = 0;
-  while (from < text_.size()) {
-    const void* hit =
-        memmem(text + from, text_.size() - from, folded_query.data(), folded_query.size());
-    if (!hit) break;
-    const auto offset = static_cast<std::size_t>(static_cast<const char*>(hit) - text);
-    while (text_begin_[(song + 1) * kFields] <= offset) ++song;
-    int field = kFields - 1;
-    while (text_begin_[song * kFields + field] > offset) --field;
-    const std::size_t field_begin = text_begin_[song * kFields + field];
-    // Fields are laid out in rank order and the first hit in a field starts earliest, so
-    // a song's first hit is its best literal match: go on with the next song.
-    const std::size_t start =
-        CountCodePoints(std::string_view(text + field_begin, offset - field_begin));
-    best[song] = RankKey(field, false, start, field_length_[song * kFields + field], song);
-    from = text_begin_[(song + 1) * kFields];
+  // Only fields that hold the query's rarest character can hold the query.
+  const std::vector<std::uint32_t>* rarest = nullptr;
+  for (std::size_t pos = 0; pos < folded_query.size();) {
+    const auto* list = Postings(NextCodePoint(folded_query, pos));
+    if (!list) return;
+    if (!rarest || list->size() < rarest->size()) rarest = list;
+  }
+  for (const std::uint32_t slot : *rarest) {
+    const std::size_t song = slot / kFields;
+    // Slots ascend, so a song's earlier (better) fields came first.
+    if (best[song] != kNoMatch) continue;
+    const std::string_view field(text_.data() + text_begin_[slot],
+                                 text_begin_[slot + 1] - text_begin_[slot] - 1);
+    const auto at = field.find(folded_query);
+    if (at == std::string_view::npos) continue;
+    // The first occurrence in a field starts earliest.
+    best[song] = RankKey(int(slot % kFields), false, CountCodePoints(field.substr(0, at)),
+                         field_length_[slot], song);
   }
 }
 
-void SearchIndex::CollectPinyin(const PinyinQuery& query, std::vector<std::uint64_t>& best) const {
-  const std::uint32_t letter = query.first_letter_mask();
+std::uint64_t SearchIndex::PinyinMatchIn(const PinyinQuery& query, std::size_t slot,
+                                         const std::vector<bool>& pair_sets) const {
+  const std::uint32_t first_bit = query.first_letter_mask();
   const char32_t first = query.first();
-  for (std::size_t song = 0; song < songs_.size(); ++song) {
-    // A pinyin match only ranks better than a literal one in an earlier field.
-    const int limit = best[song] == kNoMatch ? kFields : FieldOfKey(best[song]);
-    for (int field = 0; field < limit; ++field) {
-      const std::size_t slot = song * kFields + field;
-      if (letter != 0 && (field_initials_[slot] & letter) == 0) continue;
-      const std::size_t begin = cell_begin_[slot], end = cell_begin_[slot + 1];
-      const std::span<const PinyinCell> cells(cells_.data() + begin, end - begin);
-      std::size_t start = end;
-      for (std::size_t i = begin; i < end; ++i) {
-        const bool can_start =
-            letter != 0 ? (cell_initials_[i] & letter) != 0 : cells_[i].folded == first;
-        if (can_start && query.MatchesAt(cells, i - begin)) {
-          start = i;
-          break;
-        }
-      }
-      if (start != end) {
-        best[song] = RankKey(field, true, start - begin, field_length_[slot], song);
-        break;
+  const std::uint32_t second_bit = LetterBit(query.second());
+  const std::size_t begin = cell_begin_[slot], end = cell_begin_[slot + 1];
+  const std::span<const PinyinCell> cells(cells_.data() + begin, end - begin);
+  for (std::size_t i = begin; i < end; ++i) {
+    if (first_bit ? (cell_initials_[i] & first_bit) == 0 : cells_[i].folded != first) continue;
+    // A match that takes two letters from this cell, or one and goes on with the next.
+    if (first_bit && second_bit && !pair_sets[cells_[i].readings] &&
+        !(i + 1 < end && (cell_initials_[i + 1] & second_bit)))
+      continue;
+    if (query.MatchesAt(cells, i - begin)) {
+      return RankKey(int(slot % kFields), true, i - begin, field_length_[slot], slot / kFields);
+    }
+  }
+  return 0;
+}
+
+void SearchIndex::CollectPinyin(const PinyinQuery& query, std::vector<std::uint64_t>& best) const {
+  const std::uint32_t first_bit = query.first_letter_mask();
+  const char32_t second = query.second();
+  const bool pair_test = first_bit != 0 && LetterBit(second) != 0;
+  // Reading sets with a syllable that starts with the query's first two letters.
+  std::vector<bool> pair_sets(PinyinReadings::Instance().set_count(), false);
+  if (pair_test) {
+    const PinyinReadings& table = PinyinReadings::Instance();
+    for (std::size_t set = 0; set < pair_sets.size(); ++set) {
+      for (const std::string_view s : table.Syllables(static_cast<std::uint16_t>(set))) {
+        if (s.size() >= 2 && char32_t(s[0]) == query.first() && char32_t(s[1]) == second)
+          pair_sets[set] = true;
       }
     }
+  }
+  // A pinyin match only ranks better than a literal one in an earlier field, and a song's
+  // fields are visited in rank order: a song with a match in this field or an earlier one
+  // is done.
+  const auto visit = [&](std::size_t slot) {
+    const std::size_t song = slot / kFields;
+    if (best[song] != kNoMatch && FieldOfKey(best[song]) <= int(slot % kFields)) return;
+    if (const std::uint64_t key = PinyinMatchIn(query, slot, pair_sets)) best[song] = key;
+  };
+  if (first_bit == 0) {
+    // The query starts with a character that must stand in the field itself.
+    if (const auto* list = Postings(query.first())) {
+      for (const std::uint32_t slot : *list) visit(slot);
+    }
+    return;
+  }
+  const std::size_t slots = field_initials_.size();
+  for (std::size_t slot = 0; slot < slots; ++slot) {
+    if ((field_initials_[slot] & first_bit) == 0) continue;
+    if (pair_test && !HasPair(&field_pairs_[slot * 2], query.first(), second)) continue;
+    visit(slot);
   }
 }
 
@@ -130,7 +207,9 @@ SearchPage SearchIndex::Search(std::string_view query, int page, int page_size) 
   // The best match of every song; a song matches once however many fields it matches in.
   std::vector<std::uint64_t> best(songs_.size(), kNoMatch);
   CollectLiteral(folded, best);
-  if (const PinyinQuery pinyin(folded); pinyin.usable()) CollectPinyin(pinyin, best);
+  if (const PinyinQuery pinyin(folded); pinyin.usable() && pinyin.has_letters()) {
+    CollectPinyin(pinyin, best);
+  }
   std::vector<std::uint64_t> keys;
   for (const std::uint64_t key : best) {
     if (key != kNoMatch) keys.push_back(key);

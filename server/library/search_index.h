@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "server/library/pinyin.h"
@@ -43,19 +44,30 @@ class SearchIndex {
   // Both lower best[song] (a rank key, smaller is better) where they find a better match.
   void CollectLiteral(std::string_view folded_query, std::vector<std::uint64_t>& best) const;
   void CollectPinyin(const PinyinQuery& query, std::vector<std::uint64_t>& best) const;
+  // The earliest pinyin match in field `slot`, as a rank key; 0 when there is none.
+  std::uint64_t PinyinMatchIn(const PinyinQuery& query, std::size_t slot,
+                              const std::vector<bool>& pair_sets) const;
+  const std::vector<std::uint32_t>* Postings(char32_t cp) const;
 
   std::vector<LibrarySong> songs_;
-  // Folded fields back to back, each followed by a NUL: song s, field f starts at
-  // text_begin_[s * kFields + f]; the entry after the last is text_.size().
+  // Folded fields back to back, each followed by a NUL: song s, field f (its "slot",
+  // s * kFields + f) starts at text_begin_[slot]; the entry after the last is text_.size().
   std::string text_;
   std::vector<std::uint32_t> text_begin_;
-  // Pinyin cells of the same fields, addressed the same way through cell_begin_.
+  std::vector<std::uint16_t> field_length_;  // characters of the folded field, capped
+  // Every folded character -> the slots that hold it, ascending (so a song's fields come
+  // in rank order). A literal match needs all of its characters: search walks the
+  // shortest of their lists.
+  std::unordered_map<char32_t, std::vector<std::uint32_t>> postings_;
+  // Pinyin cells of the fields, addressed by slot through cell_begin_.
   std::vector<PinyinCell> cells_;
   std::vector<std::uint32_t> cell_initials_;
   std::vector<std::uint32_t> cell_begin_;
-  // Per song and field: the OR of its cells' initials, to skip fields a query cannot start in.
+  // Per slot: the OR of its cells' initials, and a 128-bit signature of the letter pairs a
+  // match can start with (a syllable's first two letters, or the initials of two
+  // neighbouring cells), so most fields are passed over without looking at their cells.
   std::vector<std::uint32_t> field_initials_;
-  std::vector<std::uint16_t> field_length_;  // characters of the folded field, capped
+  std::vector<std::uint64_t> field_pairs_;  // two words per slot
 };
 
 }  // namespace quilla::server::library

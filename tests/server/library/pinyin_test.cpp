@@ -16,7 +16,7 @@ namespace {
 bool Matches(const std::string& text, const std::string& query) {
   std::vector<PinyinCell> cells;
   std::vector<std::uint32_t> initials;
-  AppendPinyinCells(text, cells, initials);
+  AppendPinyinCells(FoldForSearch(text), cells, initials);
   const PinyinQuery prepared(FoldForSearch(query));
   if (!prepared.usable()) return false;
   for (std::size_t i = 0; i < cells.size(); ++i) {

@@ -31,7 +31,7 @@ struct Indexer {
 
   ScanReport Scan() {
     const std::atomic<bool> cancel{false};
-    return scanner.Scan(folder.root().string(), cancel, [] {});
+    return scanner.Scan(folder.root().string(), cancel, [](bool) {});
   }
   // Songs by file name.
   std::map<std::string, LibrarySong> Songs() const {
@@ -247,13 +247,27 @@ TEST(ScanTest, SkipsHiddenFoldersOtherFilesAndEmptyFiles) {
   EXPECT_EQ(songs.at("garbage.mp3").title, "garbage");
 }
 
+TEST(ScanTest, ACancelledScanRemovesNothing) {
+  LibraryFolder folder;
+  folder.AddSong("a.wav", TestTags().Title("a"));
+  folder.AddSong("b.wav", TestTags().Title("b"));
+  Indexer indexer(folder);
+  indexer.Scan();
+  // Cancelled before it has seen the files: they must not count as gone.
+  const std::atomic<bool> cancel{true};
+  const ScanReport report = indexer.scanner.Scan(folder.root().string(), cancel, [](bool) {});
+  EXPECT_TRUE(report.cancelled);
+  EXPECT_EQ(report.removed, 0u);
+  EXPECT_EQ(indexer.Songs().size(), 2u);
+}
+
 TEST(ScanTest, AMissingFolderLeavesTheIndexAlone) {
   LibraryFolder folder;
   folder.AddSong("a.wav", TestTags().Title("a"));
   Indexer indexer(folder);
   indexer.Scan();
   const std::atomic<bool> cancel{false};
-  const ScanReport report = indexer.scanner.Scan(folder.Path("not there"), cancel, [] {});
+  const ScanReport report = indexer.scanner.Scan(folder.Path("not there"), cancel, [](bool) {});
   EXPECT_TRUE(report.folder_missing);
   EXPECT_EQ(indexer.Songs().size(), 1u);
 }
