@@ -9,12 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "encoding/utf8.h"
 #include "library/latency.h"
 #include "server/library/pinyin.h"
 #include "server/library/search_index.h"
-#include "server/library/utf8.h"
 
 namespace quilla::server::library {
+
+using encoding::DecodeUtf8;
+using encoding::EncodeUtf8;
 namespace {
 
 constexpr int kTracks = 100000;

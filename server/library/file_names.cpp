@@ -5,9 +5,11 @@
 #include <filesystem>
 
 #include "encoding/gbk.h"
-#include "server/library/utf8.h"
+#include "encoding/utf8.h"
 
 namespace quilla::server::library {
+
+using encoding::IsValidUtf8;
 namespace {
 
 std::string_view Trim(std::string_view text) {

@@ -3,11 +3,15 @@
 #include <filesystem>
 
 #include "encoding/gbk.h"
+#include "encoding/utf8.h"
 #include "server/library/small_file.h"
 #include "server/library/tag_reader.h"
-#include "server/library/utf8.h"
 
 namespace quilla::server::library {
+
+using encoding::AppendUtf8;
+using encoding::IsValidUtf8;
+using encoding::kReplacementCharacter;
 namespace {
 
 // Lyrics files are a few kilobytes; anything far larger is not one.

@@ -2,11 +2,13 @@
 
 #include <array>
 
+#include "encoding/utf8.h"
 #include "server/library/pinyin_data.h"
 #include "server/library/text_fold.h"
-#include "server/library/utf8.h"
 
 namespace quilla::server::library {
+
+using encoding::NextCodePoint;
 
 const PinyinReadings& PinyinReadings::Instance() {
   static const PinyinReadings readings;

@@ -2,9 +2,11 @@
 
 #include <cstdio>
 
-#include "server/library/utf8.h"
+#include "encoding/utf8.h"
 
 namespace quilla::server::library {
+
+using encoding::NextCodePoint;
 namespace {
 
 void AppendUnit(std::string& out, unsigned unit) {

@@ -2,9 +2,11 @@
 
 #include <charconv>
 
-#include "server/library/utf8.h"
+#include "encoding/utf8.h"
 
 namespace quilla::server::library {
+
+using encoding::IsValidUtf8;
 namespace {
 
 constexpr int kMaxPage = 100000;

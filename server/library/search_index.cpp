@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <limits>
 
+#include "encoding/utf8.h"
 #include "server/library/text_fold.h"
-#include "server/library/utf8.h"
 
 namespace quilla::server::library {
+
+using encoding::NextCodePoint;
 namespace {
 
 constexpr std::uint64_t kNoMatch = std::numeric_limits<std::uint64_t>::max();

@@ -6,10 +6,13 @@
 #include <algorithm>
 #include <vector>
 
+#include "encoding/utf8.h"
 #include "server/library/text_fold_data.h"
-#include "server/library/utf8.h"
 
 namespace quilla::server::library {
+
+using encoding::AppendUtf8;
+using encoding::NextCodePoint;
 namespace {
 
 char32_t TraditionalToSimplified(char32_t cp) {

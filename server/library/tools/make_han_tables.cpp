@@ -34,10 +34,10 @@
 #include <string>
 #include <vector>
 
-#include "server/library/utf8.h"
+#include "encoding/utf8.h"
 
-using quilla::server::library::AppendUtf8;
-using quilla::server::library::NextCodePoint;
+using quilla::encoding::AppendUtf8;
+using quilla::encoding::NextCodePoint;
 
 namespace {
 

@@ -1,11 +1,10 @@
 #pragma once
-// UTF-8 decoding and encoding by code point, for folding text and building the answers.
-// Header-only so the build-time table generators share it.
+// UTF-8 decoding and encoding by code point. Header-only, so build-time tools share it.
 
 #include <string>
 #include <string_view>
 
-namespace quilla::server::library {
+namespace quilla::encoding {
 
 inline constexpr char32_t kReplacementCharacter = 0xFFFD;
 
@@ -85,4 +84,4 @@ inline std::string EncodeUtf8(std::u32string_view text) {
   return out;
 }
 
-}  // namespace quilla::server::library
+}  // namespace quilla::encoding
