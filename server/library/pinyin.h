@@ -47,7 +47,9 @@ struct PinyinCell {
 };
 
 // The bit of a lower-case ASCII letter in the masks below; 0 for anything else.
-inline std::uint32_t LetterBit(char32_t c) { return c >= 'a' && c <= 'z' ? 1u << (c - 'a') : 0; }
+inline std::uint32_t LetterBit(char32_t c) {
+  return c >= 'a' && c <= 'z' ? 1u << (c - 'a') : 0;
+}
 
 // Cells of a field from its FoldForSearch text, spaces left out (so "晴 空" matches like
 // "晴空"). `initials` gets one mask per cell: the letters the cell can start with (its
@@ -67,12 +69,8 @@ class PinyinQuery {
   bool usable() const { return !query_.empty() && query_.size() <= kMaxLength; }
   // Pinyin can only add matches to a query that holds a letter; the rest match literally.
   bool has_letters() const { return has_letters_; }
-  // The letter mask a cell must share to start a match when the query starts with a
-  // letter; 0 when it starts with another character, which must then equal the cell.
-  std::uint32_t first_letter_mask() const { return LetterBit(first()); }
-  char32_t first() const { return query_.front(); }
-  // The second character, 0 for a one-character query.
-  char32_t second() const { return query_.size() > 1 ? query_[1] : 0; }
+  // The query as matched: folded, without spaces, "ü" as "v".
+  const std::u32string& text() const { return query_; }
 
   // True when the query matches cells[start], cells[start + 1], ... (not necessarily to
   // the end). Precondition: usable() and start < cells.size().

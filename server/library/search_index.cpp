@@ -37,8 +37,10 @@ std::size_t CountCodePoints(std::string_view utf8) {
 }
 
 // The signature bit of a letter pair (both 'a'..'z').
+constexpr std::size_t kPairWords = 4;  // a 256-bit signature per field
+
 unsigned PairBit(char32_t a, char32_t b) {
-  return unsigned((a - 'a') * 26 + (b - 'a')) & 127u;
+  return unsigned((a - 'a') * 26 + (b - 'a')) & 255u;
 }
 
 void AddPair(std::uint64_t* signature, char32_t a, char32_t b) {
@@ -62,8 +64,9 @@ SearchIndex::SearchIndex(std::vector<LibrarySong> songs) : songs_(std::move(song
   cell_begin_.reserve(slots + 1);
   field_initials_.reserve(slots);
   field_length_.reserve(slots);
-  field_pairs_.reserve(slots * 2);
-  std::u32string seen;  // distinct characters of the current field
+  field_pairs_.reserve(slots * kPairWords);
+  std::u32string seen;                       // distinct characters of the current field
+  std::vector<std::uint32_t> cell_initials;  // initials of the current field's cells
   for (const LibrarySong& song : songs_) {
     for (const std::string* field : {&song.title, &song.artist, &song.album, &song.file_stem}) {
       const auto slot = static_cast<std::uint32_t>(text_begin_.size());
@@ -84,25 +87,26 @@ SearchIndex::SearchIndex(std::vector<LibrarySong> songs) : songs_(std::move(song
 
       const std::size_t first_cell = cells_.size();
       cell_begin_.push_back(static_cast<std::uint32_t>(first_cell));
-      AppendPinyinCells(folded, cells_, cell_initials_);
+      cell_initials.clear();
+      AppendPinyinCells(folded, cells_, cell_initials);
       std::uint32_t any = 0;
-      std::uint64_t pairs[2] = {0, 0};
+      std::uint64_t pairs[kPairWords] = {};
       for (std::size_t i = first_cell; i < cells_.size(); ++i) {
-        any |= cell_initials_[i];
+        const std::uint32_t initials = cell_initials[i - first_cell];
+        any |= initials;
         for (const std::string_view syllable : table.Syllables(cells_[i].readings)) {
           if (syllable.size() >= 2) AddPair(pairs, char32_t(syllable[0]), char32_t(syllable[1]));
         }
         if (i + 1 < cells_.size()) {
-          for (std::uint32_t a = cell_initials_[i]; a; a &= a - 1) {
-            for (std::uint32_t b = cell_initials_[i + 1]; b; b &= b - 1) {
+          for (std::uint32_t a = initials; a; a &= a - 1) {
+            for (std::uint32_t b = cell_initials[i + 1 - first_cell]; b; b &= b - 1) {
               AddPair(pairs, char32_t('a' + __builtin_ctz(a)), char32_t('a' + __builtin_ctz(b)));
             }
           }
         }
       }
       field_initials_.push_back(any);
-      field_pairs_.push_back(pairs[0]);
-      field_pairs_.push_back(pairs[1]);
+      field_pairs_.insert(field_pairs_.end(), pairs, pairs + kPairWords);
     }
   }
   text_begin_.push_back(static_cast<std::uint32_t>(text_.size()));
@@ -143,38 +147,53 @@ void SearchIndex::CollectLiteral(std::string_view folded_query,
   }
 }
 
-std::uint64_t SearchIndex::PinyinMatchIn(const PinyinQuery& query, std::size_t slot,
-                                         const std::vector<bool>& pair_sets) const {
-  const std::uint32_t first_bit = query.first_letter_mask();
-  const char32_t first = query.first();
-  const std::uint32_t second_bit = LetterBit(query.second());
+std::uint64_t SearchIndex::PinyinMatchIn(const std::u32string& query, const PinyinQuery& matcher,
+                                         std::size_t slot,
+                                         const std::vector<std::uint8_t>& prefix_length) const {
+  const PinyinReadings& table = PinyinReadings::Instance();
+  const std::size_t n = query.size();
   const std::size_t begin = cell_begin_[slot], end = cell_begin_[slot + 1];
-  const std::span<const PinyinCell> cells(cells_.data() + begin, end - begin);
+  // Whether the cell at `i` can start the query's rest from position `at`.
+  const auto can_start = [&](std::size_t i, std::size_t at) {
+    const std::uint32_t bit = LetterBit(query[at]);
+    return bit ? ((table.Initials(cells_[i].readings) | LetterBit(cells_[i].folded)) & bit) != 0
+               : cells_[i].folded == query[at];
+  };
   for (std::size_t i = begin; i < end; ++i) {
-    if (first_bit ? (cell_initials_[i] & first_bit) == 0 : cells_[i].folded != first) continue;
-    // A match that takes two letters from this cell, or one and goes on with the next.
-    if (first_bit && second_bit && !pair_sets[cells_[i].readings] &&
-        !(i + 1 < end && (cell_initials_[i + 1] & second_bit)))
-      continue;
-    if (query.MatchesAt(cells, i - begin)) {
+    // How much of the query this cell can take: a start of one of its syllables, or the
+    // character itself.
+    std::size_t take = prefix_length[cells_[i].readings];
+    if (take == 0 && cells_[i].folded == query[0]) take = 1;
+    if (take == 0) continue;
+    bool whole = take >= n;
+    bool worth_trying = whole;
+    for (std::size_t t = std::min(take, n - 1); !worth_trying && t >= 1; --t) {
+      worth_trying = i + 1 < end && can_start(i + 1, t);
+    }
+    if (!worth_trying) continue;
+    if (whole || matcher.MatchesAt(std::span(cells_.data() + begin, end - begin), i - begin)) {
       return RankKey(int(slot % kFields), true, i - begin, field_length_[slot], slot / kFields);
     }
   }
   return 0;
 }
 
-void SearchIndex::CollectPinyin(const PinyinQuery& query, std::vector<std::uint64_t>& best) const {
-  const std::uint32_t first_bit = query.first_letter_mask();
-  const char32_t second = query.second();
+void SearchIndex::CollectPinyin(const PinyinQuery& matcher,
+                                std::vector<std::uint64_t>& best) const {
+  const std::u32string& query = matcher.text();
+  const std::uint32_t first_bit = LetterBit(query[0]);
+  const char32_t second = query.size() > 1 ? query[1] : 0;
   const bool pair_test = first_bit != 0 && LetterBit(second) != 0;
-  // Reading sets with a syllable that starts with the query's first two letters.
-  std::vector<bool> pair_sets(PinyinReadings::Instance().set_count(), false);
-  if (pair_test) {
-    const PinyinReadings& table = PinyinReadings::Instance();
-    for (std::size_t set = 0; set < pair_sets.size(); ++set) {
+  // Per reading set: the longest start of one of its syllables that the query begins with.
+  const PinyinReadings& table = PinyinReadings::Instance();
+  std::vector<std::uint8_t> prefix_length(table.set_count(), 0);
+  if (first_bit) {
+    for (std::size_t set = 1; set < prefix_length.size(); ++set) {
       for (const std::string_view s : table.Syllables(static_cast<std::uint16_t>(set))) {
-        if (s.size() >= 2 && char32_t(s[0]) == query.first() && char32_t(s[1]) == second)
-          pair_sets[set] = true;
+        std::size_t common = 0;
+        while (common < s.size() && common < query.size() && query[common] == char32_t(s[common]))
+          ++common;
+        prefix_length[set] = std::max<std::uint8_t>(prefix_length[set], std::uint8_t(common));
       }
     }
   }
@@ -184,11 +203,12 @@ void SearchIndex::CollectPinyin(const PinyinQuery& query, std::vector<std::uint6
   const auto visit = [&](std::size_t slot) {
     const std::size_t song = slot / kFields;
     if (best[song] != kNoMatch && FieldOfKey(best[song]) <= int(slot % kFields)) return;
-    if (const std::uint64_t key = PinyinMatchIn(query, slot, pair_sets)) best[song] = key;
+    if (const std::uint64_t key = PinyinMatchIn(query, matcher, slot, prefix_length))
+      best[song] = key;
   };
   if (first_bit == 0) {
     // The query starts with a character that must stand in the field itself.
-    if (const auto* list = Postings(query.first())) {
+    if (const auto* list = Postings(query[0])) {
       for (const std::uint32_t slot : *list) visit(slot);
     }
     return;
@@ -196,7 +216,7 @@ void SearchIndex::CollectPinyin(const PinyinQuery& query, std::vector<std::uint6
   const std::size_t slots = field_initials_.size();
   for (std::size_t slot = 0; slot < slots; ++slot) {
     if ((field_initials_[slot] & first_bit) == 0) continue;
-    if (pair_test && !HasPair(&field_pairs_[slot * 2], query.first(), second)) continue;
+    if (pair_test && !HasPair(&field_pairs_[slot * kPairWords], query[0], second)) continue;
     visit(slot);
   }
 }

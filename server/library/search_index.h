@@ -45,8 +45,10 @@ class SearchIndex {
   void CollectLiteral(std::string_view folded_query, std::vector<std::uint64_t>& best) const;
   void CollectPinyin(const PinyinQuery& query, std::vector<std::uint64_t>& best) const;
   // The earliest pinyin match in field `slot`, as a rank key; 0 when there is none.
-  std::uint64_t PinyinMatchIn(const PinyinQuery& query, std::size_t slot,
-                              const std::vector<bool>& pair_sets) const;
+  // prefix_length[set]: how many query characters a syllable of the set can take first.
+  std::uint64_t PinyinMatchIn(const std::u32string& query, const PinyinQuery& matcher,
+                              std::size_t slot,
+                              const std::vector<std::uint8_t>& prefix_length) const;
   const std::vector<std::uint32_t>* Postings(char32_t cp) const;
 
   std::vector<LibrarySong> songs_;
@@ -61,13 +63,12 @@ class SearchIndex {
   std::unordered_map<char32_t, std::vector<std::uint32_t>> postings_;
   // Pinyin cells of the fields, addressed by slot through cell_begin_.
   std::vector<PinyinCell> cells_;
-  std::vector<std::uint32_t> cell_initials_;
   std::vector<std::uint32_t> cell_begin_;
-  // Per slot: the OR of its cells' initials, and a 128-bit signature of the letter pairs a
+  // Per slot: the OR of its cells' initials, and a 256-bit signature of the letter pairs a
   // match can start with (a syllable's first two letters, or the initials of two
   // neighbouring cells), so most fields are passed over without looking at their cells.
   std::vector<std::uint32_t> field_initials_;
-  std::vector<std::uint64_t> field_pairs_;  // two words per slot
+  std::vector<std::uint64_t> field_pairs_;  // four words per slot
 };
 
 }  // namespace quilla::server::library
