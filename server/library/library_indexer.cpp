@@ -27,8 +27,8 @@ void LibraryIndexer::Stop() {
   {
     std::lock_guard lock(mutex_);
     stop_ = true;
+    cancel_scan_ = true;
   }
-  cancel_scan_ = true;
   Wake();
   if (thread_.joinable()) thread_.join();
 }
@@ -50,11 +50,13 @@ void LibraryIndexer::Rescan() {
 
 void LibraryIndexer::SetFolder(std::string folder) {
   {
+    // Under the lock, so the scan thread cannot take the new folder and then see this
+    // cancel meant for the old scan.
     std::lock_guard lock(mutex_);
     folder_ = std::move(folder);
     folder_changed_ = true;
+    cancel_scan_ = true;
   }
-  cancel_scan_ = true;
   Wake();
 }
 

@@ -65,7 +65,7 @@ class LibraryIndexer {
   bool folder_changed_ = false;    // guarded by mutex_
   bool rescan_requested_ = false;  // guarded by mutex_
   bool stop_ = false;              // guarded by mutex_
-  std::atomic<bool> cancel_scan_{false};
+  std::atomic<bool> cancel_scan_{false};  // written under mutex_, read by the scan
   std::atomic<bool> scanning_{false};
 };
 
