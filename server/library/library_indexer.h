@@ -61,10 +61,10 @@ class LibraryIndexer {
   int wake_fd_ = -1;
   std::thread thread_;
   mutable std::mutex mutex_;
-  std::string folder_;             // guarded by mutex_
-  bool folder_changed_ = false;    // guarded by mutex_
-  bool rescan_requested_ = false;  // guarded by mutex_
-  bool stop_ = false;              // guarded by mutex_
+  std::string folder_;                    // guarded by mutex_
+  bool folder_changed_ = false;           // guarded by mutex_
+  bool rescan_requested_ = false;         // guarded by mutex_
+  bool stop_ = false;                     // guarded by mutex_
   std::atomic<bool> cancel_scan_{false};  // written under mutex_, read by the scan
   std::atomic<bool> scanning_{false};
 };
