@@ -11,6 +11,8 @@ packages=(
   libcurl4-openssl-dev
   libasio-dev zlib1g-dev libpcre2-dev
   libcpp-httplib-dev
+  libtag1-dev libsqlite3-dev libopencc-dev unicode-data libbz2-dev
+  libavformat-dev libavcodec-dev libavutil-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-wqy-zenhei
 )

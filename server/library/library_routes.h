@@ -1,0 +1,31 @@
+#pragma once
+// The library's routes on its HTTP service:
+//   POST /            the search form -> the JSON answer (search_answer.h); 400 for a bad form
+//   GET /media/<id>   the song's file, with Range support; 404 for an id not indexed
+//   GET /cover/<id>   the song's cover (embedded, beside it, or the default); 404 likewise
+// An id is decimal digits; nothing else of a request path ever reaches the file system:
+// a song is found by id in the index, and only its indexed path is opened.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "server/library/http_service.h"
+#include "server/library/search_index.h"
+
+namespace quilla::server::library {
+
+struct LibraryRouteSources {
+  // The current index snapshot; called on the service's threads, must be thread-safe.
+  std::function<std::shared_ptr<const SearchIndex>()> index;
+  // "http://host:port" that listeners reach; thread-safe likewise.
+  std::function<std::string()> base_url;
+};
+
+void AddLibraryRoutes(HttpService& service, LibraryRouteSources sources);
+
+// "<base>/media/<id>" and "<base>/cover/<id>".
+std::string MediaUrl(const std::string& base_url, SongId id);
+std::string CoverUrl(const std::string& base_url, SongId id);
+
+}  // namespace quilla::server::library
