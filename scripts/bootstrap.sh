@@ -13,6 +13,7 @@ packages=(
   libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-wqy-zenhei
+  libxcb1-dev
 )
 
 missing=()
