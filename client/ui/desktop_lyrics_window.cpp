@@ -144,7 +144,7 @@ void DesktopLyricsWindow::SetText(const QString& text) {
 void DesktopLyricsWindow::Redraw() {
   stale_ = true;
   if (!widget_) return;  // drawn when the window is created
-  widget_->ShowLine(PaintLyricsLine(text_, style_, widget_->size()));
+  widget_->ShowLine(painter_.Paint(text_, style_, widget_->size()));
   stale_ = false;
 }
 

@@ -94,6 +94,7 @@ class DesktopLyricsWindow {
 
   std::filesystem::path settings_folder_;
   std::unique_ptr<LyricsWidget> widget_;
+  LyricsPainter painter_;
   LyricsStyle style_;
   QString text_;
   bool stale_ = true;  // settings changed since the line was last drawn

@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QGlyphRun>
+#include <QHash>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -9,6 +10,7 @@
 #include <QRawFont>
 #include <QTextLayout>
 
+#include <functional>
 #include <vector>
 
 #include "client/ui/visible_pixels.h"
@@ -25,7 +27,9 @@ struct LineOutlines {
   QRectF ink;  // union of the glyphs' bounds
 };
 
-LineOutlines LayOut(const QString& text, const QFont& font, QSize window_size) {
+LineOutlines LayOut(
+    const QString& text, const QFont& font, QSize window_size,
+    const std::function<const QPainterPath&(const QRawFont&, quint32)>& outline_of) {
   QString shown = text;
   shown.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
   QTextLayout layout(shown, font);
@@ -48,9 +52,9 @@ LineOutlines LayOut(const QString& text, const QFont& font, QSize window_size) {
     const QList<quint32> indexes = run.glyphIndexes();
     const QList<QPointF> positions = run.positions();
     for (qsizetype i = 0; i < indexes.size(); ++i) {
-      QPainterPath glyph = raw.pathForGlyph(indexes[i]);
-      if (glyph.isEmpty()) continue;  // blanks
-      glyph.translate(origin + positions[i]);
+      const QPainterPath& outline = outline_of(raw, indexes[i]);
+      if (outline.isEmpty()) continue;  // blanks
+      QPainterPath glyph = outline.translated(origin + positions[i]);
       outlines.ink |= glyph.boundingRect();
       outlines.glyphs.push_back(std::move(glyph));
     }
@@ -70,6 +74,44 @@ LineOutlines LayOut(const QString& text, const QFont& font, QSize window_size) {
 // pixel of anti-aliasing on every side.
 constexpr double kInkMargin = 2.0;
 
+// Multiplies every channel of every (premultiplied) pixel by alpha / 255: what filling with
+// a colour at that alpha would have given on a clear image.
+void ScaleByAlpha(QImage& image, int alpha) {
+  const auto a = static_cast<quint32>(alpha);
+  const int width = image.width();
+  const int height = image.height();
+  for (int y = 0; y < height; ++y) {
+    auto* row = reinterpret_cast<quint32*>(image.scanLine(y));
+    for (int x = 0; x < width; ++x) {
+      const quint32 p = row[x];
+      if (p == 0) continue;
+      quint32 rb = (p & 0x00FF00FF) * a;
+      rb = ((rb + ((rb >> 8) & 0x00FF00FF) + 0x00800080) >> 8) & 0x00FF00FF;
+      quint32 ag = ((p >> 8) & 0x00FF00FF) * a;
+      ag = (ag + ((ag >> 8) & 0x00FF00FF) + 0x00800080) & 0xFF00FF00;
+      row[x] = ag | rb;
+    }
+  }
+}
+
+// The shadow, on the image before anything else is drawn. A translucent fill costs the
+// rasteriser about twice an opaque one, so on a clear image the glyphs are filled opaque and
+// the whole image is then scaled to the shadow's alpha in one pass. Overlapping glyphs thus
+// darken no more than one glyph does, as with a single fill of the whole line.
+void PaintShadow(QImage& image, QPoint area_origin, const std::vector<const QPainterPath*>& glyphs,
+                 const QColor& shadow, QPointF offset, bool image_is_clear) {
+  QColor fill = shadow;
+  const bool scale_after = image_is_clear && shadow.alpha() < 255;
+  if (scale_after) fill.setAlpha(255);
+  {
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(QPointF(-area_origin) + offset);
+    for (const QPainterPath* glyph : glyphs) painter.fillPath(*glyph, fill);
+  }
+  if (scale_after) ScaleByAlpha(image, shadow.alpha());
+}
+
 }  // namespace
 
 QBrush MakeBrush(int gradient_mode, const QColor& color1, const QColor& color2,
@@ -84,13 +126,32 @@ QBrush MakeBrush(int gradient_mode, const QColor& color1, const QColor& color2,
   return QBrush(gradient);
 }
 
-PaintedLine PaintLyricsLine(const QString& text, const LyricsStyle& style, QSize window_size) {
+const QPainterPath& LyricsPainter::GlyphOutline(const QRawFont& font, quint32 glyph) {
+  if (cached_glyphs_ >= kMaxCachedGlyphs) {
+    outlines_.clear();
+    cached_glyphs_ = 0;
+  }
+  QHash<quint32, QPainterPath>& outlines = outlines_[font];
+  auto found = outlines.find(glyph);
+  if (found == outlines.end()) {
+    found = outlines.insert(glyph, font.pathForGlyph(glyph));
+    ++cached_glyphs_;
+  }
+  return *found;
+}
+
+PaintedLine LyricsPainter::Paint(const QString& text, const LyricsStyle& style, QSize window_size) {
   PaintedLine line;
   const QRect window(QPoint(0, 0), window_size);
   if (window.isEmpty()) return line;
 
   LineOutlines outlines;
-  if (style.font && !text.isEmpty()) outlines = LayOut(text, *style.font, window_size);
+  if (style.font && !text.isEmpty()) {
+    outlines = LayOut(text, *style.font, window_size,
+                      [this](const QRawFont& font, quint32 glyph) -> const QPainterPath& {
+                        return GlyphOutline(font, glyph);
+                      });
+  }
   line.text_rect = outlines.text_rect;
   const bool has_shadow = style.shadow && style.shadow_offset_px > 0;
   const QPointF shadow_offset(style.shadow_offset_px, style.shadow_offset_px);
@@ -106,9 +167,6 @@ PaintedLine PaintLyricsLine(const QString& text, const LyricsStyle& style, QSize
 
   line.pixels = QImage(line.area.size(), QImage::Format_ARGB32_Premultiplied);
   line.pixels.fill(style.background ? *style.background : QColor(Qt::transparent));
-  QPainter painter(&line.pixels);
-  painter.setRenderHint(QPainter::Antialiasing);
-  painter.translate(-line.area.topLeft());
 
   // A line wider than the window: glyphs wholly outside it are not drawn at all.
   std::vector<const QPainterPath*> drawn;
@@ -121,11 +179,12 @@ PaintedLine PaintLyricsLine(const QString& text, const LyricsStyle& style, QSize
   }
 
   if (has_shadow) {
-    painter.save();
-    painter.translate(shadow_offset);
-    for (const QPainterPath* glyph : drawn) painter.fillPath(*glyph, *style.shadow);
-    painter.restore();
+    PaintShadow(line.pixels, line.area.topLeft(), drawn, *style.shadow, shadow_offset,
+                !style.background);
   }
+  QPainter painter(&line.pixels);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.translate(-line.area.topLeft());
   if (style.outline) {
     const QPen pen(*style.outline, 1.0);
     for (const QPainterPath* glyph : drawn) painter.strokePath(*glyph, pen);

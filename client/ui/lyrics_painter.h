@@ -6,7 +6,10 @@
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QHash>
 #include <QImage>
+#include <QPainterPath>
+#include <QRawFont>
 #include <QRect>
 #include <QRectF>
 #include <QRegion>
@@ -48,10 +51,23 @@ struct PaintedLine {
 QBrush MakeBrush(int gradient_mode, const QColor& color1, const QColor& color2,
                  const QRectF& text_rect);
 
-// Draws `text` on one line (line breaks count as spaces), centred in a window of
-// `window_size`: first the shadow (the text's outline filled with the shadow colour,
-// moved right and down by the offset), then the outline, then the fill, which covers the
-// outline's inner half. Only the covered area is drawn and returned. GUI thread (fonts).
-PaintedLine PaintLyricsLine(const QString& text, const LyricsStyle& style, QSize window_size);
+// Draws the lyrics line. Keeps the outlines of the glyphs it has drawn (lyrics lines share
+// most of their characters, and reading an outline from the font is a good part of a
+// line's cost), up to a few thousand. GUI thread (fonts).
+class LyricsPainter {
+ public:
+  // Draws `text` on one line (line breaks count as spaces), centred in a window of
+  // `window_size`: first the shadow (the text's outline filled with the shadow colour,
+  // moved right and down by the offset), then the outline, then the fill, which covers the
+  // outline's inner half. Only the covered area is drawn and returned.
+  PaintedLine Paint(const QString& text, const LyricsStyle& style, QSize window_size);
+
+ private:
+  static constexpr qsizetype kMaxCachedGlyphs = 4096;
+  const QPainterPath& GlyphOutline(const QRawFont& font, quint32 glyph);
+
+  QHash<QRawFont, QHash<quint32, QPainterPath>> outlines_;
+  qsizetype cached_glyphs_ = 0;
+};
 
 }  // namespace quilla::client
