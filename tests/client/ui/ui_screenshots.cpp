@@ -1,9 +1,9 @@
 // Renders the client's desktop pieces on an X server without a compositing manager (run it
 // under `xvfb-run -a -s "-screen 0 1280x800x24"`), over a painted desktop, for the
-// documentation: client_ui_screenshots <out-dir> writes lyrics-mode0.png, lyrics-mode1.png,
-// lyrics-mode2.png (the lyrics line in its three gradient modes), chrome-ring.png (a
-// caption-less window with its shadow ring and header buttons) and balloon.png (the
-// balloon popup above the lyrics band).
+// documentation: client_ui_screenshots <out-dir> writes client-lyrics-mode0.png,
+// client-lyrics-mode1.png, client-lyrics-mode2.png (the lyrics line in its three gradient modes),
+// client-ring.png (a caption-less window with its shadow ring and header buttons) and
+// client-balloon.png (the balloon popup above the lyrics band).
 
 #include <QApplication>
 #include <QDir>
@@ -138,9 +138,9 @@ int main(int argc, char** argv) {
     const char* file;
     int color1, color2, mode;
   };
-  const Mode modes[] = {{"lyrics-mode0.png", 0x00FEE3, 0x00B133, 0},
-                        {"lyrics-mode1.png", 0x00FEE3, 0x00B133, 1},
-                        {"lyrics-mode2.png", 0x0000FF, 0x00FFFF, 2}};
+  const Mode modes[] = {{"client-lyrics-mode0.png", 0x00FEE3, 0x00B133, 0},
+                        {"client-lyrics-mode1.png", 0x00FEE3, 0x00B133, 1},
+                        {"client-lyrics-mode2.png", 0x0000FF, 0x00FFFF, 2}};
   const QString line = QStringLiteral("从前从前 有个人爱你很久 Quilla");
   for (const Mode& m : modes) {
     lyrics.SetTextColors(m.color1, m.color2, 0, m.mode);
@@ -157,7 +157,7 @@ int main(int argc, char** argv) {
   quilla::client::AttachShadow(main, 0xD0D0D0, 2);
   ok &=
       Settle([&] { return ScreenPixel(main->geometry().topLeft() + QPoint(-2, 60)).red() > 200; });
-  ok &= Save(main->geometry().adjusted(-24, -24, 24, 24), out + QStringLiteral("/chrome-ring.png"));
+  ok &= Save(main->geometry().adjusted(-24, -24, 24, 24), out + QStringLiteral("/client-ring.png"));
   main->hide();
 
   quilla::client::TrayIcon tray;
@@ -169,8 +169,8 @@ int main(int argc, char** argv) {
   ok &=
       Settle([&] { return tray.popup() != nullptr && tray.popup()->windowHandle()->isExposed(); });
   app.processEvents();
-  ok &= Save(QRect(screen.right() - 700, screen.bottom() - 360, 700, 360),
-             out + QStringLiteral("/balloon.png"));
+  ok &= Save(QRect(screen.right() - 660, screen.bottom() - 360, 660, 360),
+             out + QStringLiteral("/client-balloon.png"));
   delete main;
   return ok ? 0 : 1;
 }
