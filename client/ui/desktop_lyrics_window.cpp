@@ -45,8 +45,9 @@ bool DesktopLyricsWindow::Create(std::optional<int> width, std::optional<int> he
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (screen == nullptr) return false;
   const QRect available = screen->availableGeometry();
-  const QSize size(std::max(1, width.value_or(available.width())),
-                   std::max(1, height.value_or(kDefaultHeight)));
+  // A size of 0 or less counts as not given: such a window could show nothing.
+  const QSize size(width.value_or(0) > 0 ? *width : available.width(),
+                   height.value_or(0) > 0 ? *height : kDefaultHeight);
   QPoint corner(available.x() + (available.width() - size.width()) / 2,
                 available.y() + available.height() - size.height());
   if (const std::optional<QPoint> remembered = LoadLyricsPosition(settings_folder_)) {

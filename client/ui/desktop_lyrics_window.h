@@ -35,7 +35,8 @@ class DesktopLyricsWindow {
   DesktopLyricsWindow& operator=(const DesktopLyricsWindow&) = delete;
 
   // Creates the window, shown: `width` × `height` pixels (default: the width of the
-  // primary screen's available area × 150), centred along the bottom of that area, or at
+  // primary screen's available area × 150; 0 or less counts as not given), centred along
+  // the bottom of that area, or at
   // the remembered place while its centre still lies on a screen. Draggable afterwards.
   // False (and nothing changes) when the window exists already or there is no screen.
   bool Create(std::optional<int> width = std::nullopt, std::optional<int> height = std::nullopt);

@@ -129,6 +129,13 @@ TEST_F(X11ShapeTest, OnlyTheLettersShowAndTakeThePointerUnlessTheLineIsLocked) {
   Sync();
   EXPECT_EQ(WindowTakingPointerAt(window->mapToGlobal(letter)), desktop_id());
   EXPECT_NE(ScreenPixel(window->mapToGlobal(letter)), kDesktop);  // still shown
+  // A new line, with its new shape, stays locked.
+  lyrics.SetText(QStringLiteral("口回歌词 Quilla 锁定"));
+  Sync();
+  const PaintedLine& locked_line = lyrics.painted();
+  const QPoint locked_letter(*FirstInRow(locked_line, y, 255) + 2, y);
+  EXPECT_EQ(WindowTakingPointerAt(window->mapToGlobal(locked_letter)), desktop_id());
+  lyrics.SetText(QStringLiteral("口回歌词 Quilla"));
   lyrics.SetLocked(false);
   Sync();
   EXPECT_EQ(WindowTakingPointerAt(window->mapToGlobal(letter)), window->winId());
