@@ -53,7 +53,7 @@ void TrayIcon::ShowBalloon(const QString& title, const QString& text, int icon_k
   text_ = CutToGbkBytes(text, kMaxTextBytes);
   const int duration = std::max(0, duration_ms);
   // A notification area may appear after the program started (a panel that starts late).
-  if (QSystemTrayIcon::isSystemTrayAvailable()) {
+  if (QSystemTrayIcon::isSystemTrayAvailable() && QSystemTrayIcon::supportsMessages()) {
     if (popup_) popup_->hide();
     icon_->show();
     icon_->showMessage(title_, text_, MessageIconFor(icon_kind), duration);

@@ -91,6 +91,34 @@ TEST_F(LyricsFontTest, SizeOfZeroLeavesNoFontAndTheLineDrawsNothing) {
   EXPECT_FALSE(lyrics.window()->mask().intersects(lyrics.window()->rect()));
 }
 
+TEST_F(LyricsFontTest, ItalicSlantsTheLetters) {
+  // U+4E28 "丨": one upright stroke. Slanted, its top lies right of its bottom.
+  auto stroke_centres = [](const PaintedLine& line) {
+    const QRect box = line.text_rect.toAlignedRect();
+    int top = -1, bottom = -1;
+    for (int y = box.top(); y <= box.bottom() && top < 0; ++y) {
+      if (FirstInRow(line, y, 255)) top = y;
+    }
+    for (int y = box.bottom(); y >= box.top() && bottom < 0; --y) {
+      if (FirstInRow(line, y, 255)) bottom = y;
+    }
+    const auto centre = [&](int y) {
+      return (*FirstInRow(line, y, 255) + *LastInRow(line, y, 255)) / 2.0;
+    };
+    return std::pair{centre(top + 3), centre(bottom - 3)};
+  };
+  DesktopLyricsWindow lyrics;
+  ASSERT_TRUE(lyrics.Create(300, 150));
+  lyrics.SetShadow(0, 0, 0, false);
+  lyrics.SetText(QString(QChar(0x4E28)));
+  const auto [upright_top, upright_bottom] = stroke_centres(lyrics.painted());
+  EXPECT_NEAR(upright_top, upright_bottom, 1.0);
+  lyrics.SetFont(QString(), 50, true, true, false);
+  lyrics.Redraw();
+  const auto [slanted_top, slanted_bottom] = stroke_centres(lyrics.painted());
+  EXPECT_GT(slanted_top - slanted_bottom, 5.0);
+}
+
 TEST_F(LyricsFontTest, UnderlineJoinsTheLettersAcrossTheGap) {
   DesktopLyricsWindow lyrics;
   ASSERT_TRUE(lyrics.Create(400, 150));
