@@ -15,6 +15,7 @@ packages=(
   libavformat-dev libavcodec-dev libavutil-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-wqy-zenhei
+  libxcb1-dev
 )
 
 missing=()

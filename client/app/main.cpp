@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QMainWindow>
 
+#include "client/ui/platform_choice.h"
+
 int main(int argc, char** argv) {
+  quilla::client::ChooseXcbUnlessChosen(argc, argv);
   QApplication app(argc, argv);
   QMainWindow window;
   window.setWindowTitle(QStringLiteral("Quilla客户端"));

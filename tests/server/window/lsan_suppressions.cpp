@@ -1,6 +1,0 @@
-// Under the sanitizer build: fontconfig keeps its font cache until the process ends and Qt
-// never asks it to let go, so LeakSanitizer reports that cache at exit. It is no leak of
-// ours; everything else is still checked.
-extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\n";
-}
