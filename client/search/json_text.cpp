@@ -59,8 +59,12 @@ std::optional<std::string> EvaluateLiteral(std::string_view body) {
     const char c = body[i];
     if (c == '\r' || c == '\n') return std::nullopt;  // a line break ends no literal
     if (c != '\\') {
-      size_t next = body.find_first_of("\\\r\n", i);
-      if (next == std::string_view::npos) next = body.size();
+      // Plain text up to the next backslash or line break (a loop: find_first_of with a
+      // set of three would call memchr once per byte).
+      size_t next = i + 1;
+      while (next < body.size() && body[next] != '\\' && body[next] != '\r' && body[next] != '\n') {
+        ++next;
+      }
       out.append(body.substr(i, next - i));
       i = next;
       continue;
