@@ -20,11 +20,15 @@ inline constexpr std::size_t kMaxAnswerBytes = 8u * 1024u * 1024u;
 inline constexpr std::size_t kMaxLyricsBytes = 64u * 1024u;
 inline constexpr std::size_t kMaxFieldBytes = 4u * 1024u;
 
-// The pattern that finds one song: the five keys in this order, "pic" last in its object.
-// Captures: 1 title, 2 author, 3 lrc, 4 url, 5 pic. Matched ignoring case, multi-line,
-// every match.
+// The pattern that finds one song: the five keys in this order, "pic" last in its object,
+// each value a JSON string. Captures: 1 title, 2 author, 3 lrc, 4 url, 5 pic. Matched
+// ignoring case, multi-line, every match. A value runs to its closing quote and never
+// beyond: a song whose value is not a string (a "pic" that is null, say) is left out on
+// its own instead of running on into the next song and making one row of the two.
 inline constexpr std::string_view kSongPattern =
-    R"re(title":"(.*?)","author":"(.*?)","lrc":"(.*?)","url":"(.*?)","pic":"(.*?)"})re";
+    R"re(title":"([^"\\]*+(?:\\.[^"\\]*+)*+)","author":"([^"\\]*+(?:\\.[^"\\]*+)*+)",)re"
+    R"re("lrc":"([^"\\]*+(?:\\.[^"\\]*+)*+)","url":"([^"\\]*+(?:\\.[^"\\]*+)*+)",)re"
+    R"re("pic":"([^"\\]*+(?:\\.[^"\\]*+)*+)"})re";
 
 // Every "null," of the answer, in any letter case, becomes "\"" + kNoLyricsText + "\",",
 // so a song whose lyrics are null is still found (with kNoLyricsText as its lyrics). A

@@ -108,6 +108,24 @@ TEST_F(SearchControllerTest, AFullPageThenASecondPageOfFour) {
   EXPECT_TRUE(view_.box_enabled);
 }
 
+TEST_F(SearchControllerTest, EscapesAndNullsOfTheAnswerReachTheRowsDecoded) {
+  std::string answer = SearchAnswerJson({
+      {"\\u4f60\\u597d", "Rock \\u2019n roll", std::nullopt, "http:\\/\\/m\\/a%20b.mp3", "p1"},
+      {"Dropped", "x", "l", "u", "NULL_PIC"},
+      {"Kept", "y", "l", "u", "p3"},
+  });
+  const std::string pic = R"("pic":"NULL_PIC")";
+  answer.replace(answer.find(pic), pic.size(), R"("pic":null)");
+  service_.Answer(SearchFormBody("escapes", "qq", 1), answer);
+  search_.StartSearch("escapes");
+  ASSERT_TRUE(SearchDone());
+  ASSERT_EQ(view_.rows.size(), 2u);
+  EXPECT_EQ(view_.rows[0],
+            (std::vector<std::string>{"1", "你好", "Rock 'n roll", "http://m/a b.mp3", "p1",
+                                      "No lyrics that match the song.", ""}));
+  EXPECT_EQ(view_.rows[1][1], "Kept");
+}
+
 TEST_F(SearchControllerTest, SevenResultsLeaveTheStatusLineAlone) {
   service_.Answer(SearchFormBody("seven", "qq", 1), SearchAnswerJson(NumberedSongs(1, 7)));
   search_.StartSearch("seven");

@@ -19,19 +19,22 @@ TEST(SearchPage, AFullPageGivesTenSongsInOrderWithEveryField) {
   EXPECT_EQ(songs[9].title, "Song 10");
 }
 
-TEST(SearchPage, NullLyricsBecomeTheNoLyricsTextAndANullPicDropsItsSong) {
-  std::vector<StandInSong> songs = NumberedSongs(1, 3);
+TEST(SearchPage, NullLyricsBecomeTheNoLyricsTextAndANullPicDropsItsSongAlone) {
+  std::vector<StandInSong> songs = NumberedSongs(1, 4);
   songs[0].lyrics = std::nullopt;
-  const std::string answer = SearchAnswerJson(songs);
-  // The last key's null has a brace after it, no comma: that song is not found.
-  std::string with_null_pic = answer;
-  const std::string pic = R"("pic":"http://music.example/3.jpg")";
-  with_null_pic.replace(with_null_pic.find(pic), pic.size(), R"("pic":null)");
-
-  const auto parsed = ParseSearchPage(with_null_pic);
+  std::string answer = SearchAnswerJson(songs);
+  // The last key's null has a brace after it, no comma: that song is not found, and
+  // neither its values nor the next song's are merged into one row.
+  for (const char* id : {"2", "4"}) {
+    const std::string pic = std::string(R"("pic":"http://music.example/)") + id + R"(.jpg")";
+    answer.replace(answer.find(pic), pic.size(), R"("pic":null)");
+  }
+  const auto parsed = ParseSearchPage(answer);
   ASSERT_EQ(parsed.size(), 2u);
   EXPECT_EQ(parsed[0].lyrics, "No lyrics that match the song.");
-  EXPECT_EQ(parsed[1].title, "Song 2");
+  EXPECT_EQ(parsed[0].picture, "http://music.example/1.jpg");
+  EXPECT_EQ(parsed[1], (SongRecord{"Song 3", "Singer 3", "http://music.example/3.mp3",
+                                   "http://music.example/3.jpg", "[00:01.00]line 3"}));
 }
 
 TEST(SearchPage, NullIsReplacedInAnyLetterCase) {
