@@ -118,6 +118,10 @@ std::optional<LyricsColorSettings> ClientSettings::LoadLyricsColors() const {
   return c;
 }
 
+std::string ClientSettings::LoadSearchServiceAddress() const {
+  return settings::ReadProfileString(ProfileFile(), "Services", "Search");
+}
+
 bool ClientSettings::SaveProfile(const ProfileSettings& profile) const {
   FileEdit edit(ProfileFile(), kProfileSection);
   SetProfileKeys(edit, profile);

@@ -93,6 +93,11 @@ class ClientSettings {
   bool SaveProfile(const ProfileSettings& profile) const;
   bool SaveLyricsFont(const LyricsFontSettings& font) const;
   bool SaveLyricsColors(const LyricsColorSettings& colors) const;
+  // pz.ini section "Services", key "Search": the base address of the music search
+  // service (scheme, host, optional port), as written; empty when the file or the key is
+  // missing. Saving the profile keeps the key.
+  std::string LoadSearchServiceAddress() const;
+
   // e.ini: the keys of pz.ini up to "是否弹窗", then the auto-connect state under the key
   // "昵称是否显示"; show_lyrics is not part of it. Nothing reads e.ini back.
   bool SaveExitProfile(const ProfileSettings& profile) const;

@@ -118,6 +118,7 @@ enum class PanelMove {
   kSlideClosedIfOpen,  // slide to 580 when it stands at 396
   kSlideOpenIfClosed,  // slide to 396 when it stands at 580
   kSnapOpen,           // set to 396 at once, wherever it stands
+  kSnapClosedIfOpen,   // set to 580 at once when it stands at 396
 };
 
 // What one step of the session did.

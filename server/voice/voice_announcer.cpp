@@ -11,8 +11,8 @@
 
 #include "server/audio/announcement_player.h"
 #include "server/voice/announcement_file.h"
-#include "server/voice/cancellable_fetch.h"
 #include "server/voice/speech_request.h"
+#include "web/cancellable_fetch.h"
 #include "web/text_helpers.h"
 
 namespace quilla::server {
@@ -65,13 +65,13 @@ void VoiceAnnouncer::Impl::Run() {
 
 void VoiceAnnouncer::Impl::Announce(const Announcement& announcement) {
   // A new token for every announcement; the last one is never reused.
-  const web::WebFetchResult token_answer = CancellableFetch(SpeechTokenUrl(services), cancel);
+  const web::WebFetchResult token_answer = web::CancellableFetch(SpeechTokenUrl(services), cancel);
   const std::string token = SpeechTokenFrom(token_answer.body);
   if (cancel) return;
 
   const std::string query =
       SpeechQuery(announcement.text, token, web::RandomText(10), announcement.voice);
-  const web::WebFetchResult audio = CancellableFetch(SpeechAudioUrl(services, query), cancel);
+  const web::WebFetchResult audio = web::CancellableFetch(SpeechAudioUrl(services, query), cancel);
   if (cancel || !IsSpeechAudio(audio.response_headers)) return;
 
   std::error_code error;

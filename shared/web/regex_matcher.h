@@ -16,7 +16,9 @@ class RegexMatcher {
   // global. quote_escape replaces every "#引号" in the pattern by a double quote first.
   // Returns false (and forgets earlier matches) when the pattern does not compile or
   // matching fails (e.g. the backtracking limit); true otherwise, also with no matches.
-  // Text that is not valid UTF-8 is matched, invalid bytes simply never match.
+  // Text that is not valid UTF-8 is matched, invalid bytes simply never match (no match
+  // spans one). The text's UTF-8 is checked once, whatever the number of matches; the
+  // pattern is compiled to machine code where the platform allows.
   bool Match(std::string_view pattern, std::string_view text, bool case_sensitive = false,
              bool multi_line = true, bool global = true, bool quote_escape = false);
 

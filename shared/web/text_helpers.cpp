@@ -55,9 +55,12 @@ int32_t HexAt(std::string_view text, size_t at, size_t count) {
   return value;
 }
 
-bool IsEscapeStart(char c) {
-  return c == '\\' || c == '%';
-}
+// The escapes of unescape start with "%"; UnUnicode reads a backslash as one too.
+struct EscapeStarts {
+  bool backslash;
+  bool Has(char c) const { return c == '%' || (backslash && c == '\\'); }
+  std::string_view chars() const { return backslash ? "\\%" : "%"; }
+};
 
 }  // namespace
 
@@ -146,7 +149,11 @@ std::string RandomText(int length) {
   return out;
 }
 
-std::string UnUnicode(std::string_view text) {
+namespace {
+
+// JavaScript's unescape over UTF-8 text, with the escape starts of `starts`: an escape
+// start that begins no escape becomes a "%".
+std::string UnescapeWith(std::string_view text, EscapeStarts starts) {
   std::string out;
   out.reserve(text.size());
   // A high surrogate waiting for its partner, 0 when none.
@@ -175,7 +182,7 @@ std::string UnUnicode(std::string_view text) {
   size_t i = 0;
   while (i < text.size()) {
     const char c = text[i];
-    if (IsEscapeStart(c)) {
+    if (starts.Has(c)) {
       if (i + 1 < text.size() && (text[i + 1] == 'u' || text[i + 1] == 'U')) {
         // unescape only knows a lower-case "u"; the upper-case one is no escape.
         if (text[i + 1] == 'u') {
@@ -201,13 +208,23 @@ std::string UnUnicode(std::string_view text) {
     }
     flush_pending();
     // Plain text: copy up to the next escape start.
-    size_t next = text.find_first_of("\\%", i);
+    size_t next = text.find_first_of(starts.chars(), i);
     if (next == std::string_view::npos) next = text.size();
     out.append(text.substr(i, next - i));
     i = next;
   }
   flush_pending();
   return out;
+}
+
+}  // namespace
+
+std::string UnUnicode(std::string_view text) {
+  return UnescapeWith(text, {.backslash = true});
+}
+
+std::string Unescape(std::string_view text) {
+  return UnescapeWith(text, {.backslash = false});
 }
 
 }  // namespace quilla::web

@@ -60,4 +60,10 @@ std::string RandomText(int length);
 // through unchanged. Returns UTF-8.
 std::string UnUnicode(std::string_view text);
 
+// JavaScript's unescape over UTF-8 text: "%uXXXX" gives the UTF-16 unit XXXX (surrogate
+// pairs combined, a lone surrogate becomes U+FFFD) and "%XX" the character U+00XX (so
+// "%E4" is ä, not a UTF-8 byte); a "%" that starts neither stays, and everything else,
+// backslashes included, passes through unchanged. Returns UTF-8.
+std::string Unescape(std::string_view text);
+
 }  // namespace quilla::web

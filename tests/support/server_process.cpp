@@ -10,6 +10,8 @@
 
 #include <cstring>
 
+#include "settings/ini_file.h"
+
 namespace quilla::testing {
 
 ServerProcess::~ServerProcess() {
@@ -73,6 +75,17 @@ void ServerProcess::Type(const std::string& line) {
 void ServerProcess::CloseInput() {
   if (stdin_fd_ >= 0) close(stdin_fd_);
   stdin_fd_ = -1;
+}
+
+bool ServerProcess::StartHeadless(const std::string& binary, int port,
+                                  const std::filesystem::path& config_dir) {
+  const auto ini = config_dir / "sys.ini";
+  for (const char* key : {"Radio", "SpeechToken", "SpeechAudio"}) {
+    if (!settings::WriteProfileString(ini, "Services", key, "http://127.0.0.1:9")) return false;
+  }
+  return Start(binary, {"--headless", "--start", "--port", std::to_string(port), "--config-dir",
+                        config_dir.string(), "--audio-output", "null"}) &&
+         WaitForLine("服务端启动成功", std::chrono::seconds(10));
 }
 
 bool ServerProcess::WaitForLine(const std::string& text, std::chrono::milliseconds timeout) {

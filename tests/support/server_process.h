@@ -24,6 +24,10 @@ class ServerProcess {
 
   // Starts `binary` with `args`. Returns false when the process could not be started.
   bool Start(const std::string& binary, const std::vector<std::string>& args);
+  // Starts `binary` headless, serving on `port`, with its settings in `config_dir`, no
+  // sound device, and every outside service of the server pointed at a closed loopback
+  // port; then waits until it serves. False when it did not come up within 10 s.
+  bool StartHeadless(const std::string& binary, int port, const std::filesystem::path& config_dir);
   // Types one console line.
   void Type(const std::string& line);
   // Waits until a line of standard output contains `text`; true when it came in time.

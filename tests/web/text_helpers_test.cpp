@@ -177,5 +177,23 @@ TEST(UnUnicode, Cases) {
   }
 }
 
+// unescape proper: only "%" starts an escape, a backslash is a plain character.
+TEST(Unescape, Cases) {
+  const std::pair<std::string_view, std::string_view> cases[] = {
+      {"%u4f60%u597D", "你好"},
+      {"a%20b%2fc", "a b/c"},
+      {"\\u4e2d \\/", "\\u4e2d \\/"},
+      {"100% %zz %u12", "100% %zz %u12"},
+      {"%ud83c%udfb5", "\xF0\x9F\x8E\xB5"},
+      {"%ud83c!", "\xEF\xBF\xBD!"},
+      {"%E4", "\xC3\xA4"},
+      {"中文 plain", "中文 plain"},
+  };
+  for (const auto& [text, expected] : cases) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(Unescape(text), expected);
+  }
+}
+
 }  // namespace
 }  // namespace quilla::web

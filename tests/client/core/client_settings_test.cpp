@@ -82,6 +82,18 @@ TEST(ClientSettingsTest, SavingKeepsOtherLinesAndChangesOnlyItsKeys) {
             "公告=\r\n[Other]\r\nx=1\r\n");
 }
 
+TEST(ClientSettingsTest, TheSearchServiceAddressIsReadAndSurvivesAProfileSave) {
+  TempDir dir;
+  const ClientSettings settings(dir.path());
+  EXPECT_EQ(settings.LoadSearchServiceAddress(), "");  // no pz.ini yet
+  WriteBytes(
+      dir / "pz.ini",
+      encoding::Utf8ToGbk("[Wind]\r\nIP=1.2.3.4\r\n[Services]\r\nSearch=http://曲库.lan:8080\r\n"));
+  EXPECT_EQ(settings.LoadSearchServiceAddress(), "http://曲库.lan:8080");
+  ASSERT_TRUE(settings.SaveProfile(*settings.LoadProfile()));
+  EXPECT_EQ(settings.LoadSearchServiceAddress(), "http://曲库.lan:8080");
+}
+
 TEST(ClientSettingsTest, ItalicIsStoredUnderZiTiXuanZhong) {
   TempDir dir;
   WriteBytes(dir / "gcsz.ini", encoding::Utf8ToGbk("[GECI]\r\n字体选中=真\r\n"));

@@ -14,7 +14,6 @@
 #include "client/core/client_link.h"
 #include "client/core/client_settings.h"
 #include "protocol/lan_address.h"
-#include "settings/ini_file.h"
 #include "settings/list_view_dump.h"
 #include "support/local_http_server.h"
 #include "support/protocol_peer.h"
@@ -34,16 +33,8 @@ using testing::ProtocolPeer;
 class ServerConnectionTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    // Every outside service of the server points at a closed loopback port.
-    const auto ini = dir_ / "sys.ini";
-    for (const char* key : {"Radio", "SpeechToken", "SpeechAudio"}) {
-      settings::WriteProfileString(ini, "Services", key, "http://127.0.0.1:9");
-    }
     port_ = testing::FreeLoopbackPort();
-    ASSERT_TRUE(server_.Start(QUILLA_SERVER_BINARY,
-                              {"--headless", "--start", "--port", std::to_string(port_),
-                               "--config-dir", dir_.path().string(), "--audio-output", "null"}));
-    ASSERT_TRUE(server_.WaitForLine("服务端启动成功", 10s));
+    ASSERT_TRUE(server_.StartHeadless(QUILLA_SERVER_BINARY, port_, dir_.path()));
   }
   void TearDown() override {
     link_.reset();
