@@ -156,6 +156,7 @@ int main(int argc, char** argv) {
   deps.speaker = &voice;
   deps.radio = &radio;
   deps.deferrer = &host;
+  deps.work = &host;
   deps.timers = &host;
   deps.observer = &observers;
   ServerEngine engine(deps, port);

@@ -118,6 +118,7 @@ class MainWindowTest : public ::testing::Test {
     deps.speaker = &speaker_;
     deps.radio = &radio_;
     deps.deferrer = &host_;
+    deps.work = &host_;
     deps.timers = &host_;
     deps.observer = &observers_;
     engine_ = std::make_unique<ServerEngine>(deps, port);

@@ -82,6 +82,7 @@ int main(int argc, char** argv) {
   deps.speaker = &speaker;
   deps.radio = &radio;
   deps.deferrer = &host;
+  deps.work = &host;
   deps.timers = &host;
   deps.observer = &observers;
   ServerEngine engine(deps, 800);
