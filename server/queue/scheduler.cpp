@@ -169,7 +169,12 @@ void ServerEngine::PlayNext() {
     SetPeriod(TimerId::kRadioCheck, 500);
     PlayNextRadioSong();
   }
-  if (!queue_.empty() && PlayState() == kPlaying) {
+  // A playing radio song is cut off for the queue. So is silence: the radio song ended or
+  // failed to open, or the radio has no list to play from (yet). "时钟1" does not run in
+  // radio mode, so the requests would otherwise wait for ever. A paused or stalled radio
+  // song is left alone.
+  const int state = PlayState();
+  if (!queue_.empty() && (state == kPlaying || state == 0)) {
     SetPeriod(TimerId::kRequest, 500);
     SetPeriod(TimerId::kProgress, 500);
     SetPeriod(TimerId::kRadioProgress, 0);

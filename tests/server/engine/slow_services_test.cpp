@@ -244,5 +244,59 @@ TEST_F(SlowServicesTest, OnlyTheListOfTheLastChosenChannelCounts) {
   EXPECT_EQ(engine_->radio_song_ids(), (std::vector<std::string>{"c1", "c2"}));
 }
 
+// In radio mode "时钟1" does not run, so a request that comes while nothing plays must be
+// started by the radio check, whatever keeps the radio silent.
+enum class SilentRadio { kListOnItsWay, kRadioSongFailedToOpen, kEmptyList };
+
+class SilentRadioTest : public SlowServicesTest, public ::testing::WithParamInterface<SilentRadio> {
+ protected:
+  void Silence() {
+    switch (GetParam()) {
+      case SilentRadio::kListOnItsWay:
+        hold_work = true;
+        engine->SelectChannel(1);
+        break;
+      case SilentRadio::kRadioSongFailedToOpen:
+        player.failing_urls["http://radio/r1"] = true;
+        player.failing_urls["http://radio/r2"] = true;
+        break;
+      case SilentRadio::kEmptyList:
+        radio.lists.clear();
+        engine->SelectChannel(1);
+        break;
+    }
+    engine->SetRandomPlay(true);
+    engine->RadioCheckTick();
+  }
+};
+
+TEST_P(SilentRadioTest, ARequestStartsOnTheNextRadioCheck) {
+  player.hold_opens = false;
+  Silence();
+  EXPECT_EQ(Period(TimerId::kRadioCheck), 500) << "radio mode";
+  EXPECT_TRUE(player.Playing().empty());
+  Request(11, "Ann", "Wanted");
+  engine->RadioCheckTick();
+  ASSERT_NE(engine_->current_stream(), 0u);
+  EXPECT_EQ(player.streams.at(engine_->current_stream()).url, "http://song/Wanted");
+  EXPECT_EQ(player.IsActive(engine_->current_stream()), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Causes, SilentRadioTest,
+                         ::testing::Values(SilentRadio::kListOnItsWay,
+                                           SilentRadio::kRadioSongFailedToOpen,
+                                           SilentRadio::kEmptyList),
+                         [](const auto& info) {
+                           switch (info.param) {
+                             case SilentRadio::kListOnItsWay:
+                               return "ListOnItsWay";
+                             case SilentRadio::kRadioSongFailedToOpen:
+                               return "RadioSongFailedToOpen";
+                             case SilentRadio::kEmptyList:
+                               return "EmptyList";
+                           }
+                           return "";
+                         });
+
 }  // namespace
 }  // namespace quilla::server::testing
