@@ -15,8 +15,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -33,6 +31,7 @@
 #include "server/voice/voice_announcer.h"
 #include "support/protocol_peer.h"
 #include "support/stand_in_services.h"
+#include "support/temp_dir.h"
 
 namespace quilla::bench {
 namespace {
@@ -44,11 +43,6 @@ using testing::StandInServices;
 
 double Millis(Clock::duration d) {
   return std::chrono::duration<double, std::milli>(d).count();
-}
-
-std::string ReadFile(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // What the engine thread did with its progress timers: each tick handled, each period set.
@@ -114,7 +108,7 @@ int ScenarioSeconds(int registered) {
 void BM_EngineStall(benchmark::State& state) {
   const int seconds = ScenarioSeconds(static_cast<int>(state.range(0)));
   const auto service_delay = std::chrono::milliseconds(state.range(1));
-  StandInServices web(ReadFile(QUILLA_ANNOUNCEMENT_MP3));
+  StandInServices web(testing::ReadBytes(QUILLA_ANNOUNCEMENT_MP3));
   web.SetDelay(StandInServices::Kind::kRadio, service_delay);
   web.SetDelay(StandInServices::Kind::kSpeech, service_delay);
   server::ServiceSettings services;
@@ -158,11 +152,13 @@ void BM_EngineStall(benchmark::State& state) {
   }
   Clock::duration slowest_join{};
   for (auto _ : state) {
-    const auto begin = Clock::now();
-    for (int step = 0; Clock::now() - begin < std::chrono::seconds(seconds); ++step) {
-      const auto elapsed = Clock::now() - begin;
-      // Requests for the first half (the queue never runs dry), then the radio alone.
-      if (step % 4 == 0 && elapsed < std::chrono::seconds(seconds) / 2) {
+    // Half-second steps. Requests for the first quarter (the queue plays for a while, each
+    // song announced), then the radio alone, its every lookup slow; a voice message every
+    // 3 s; the channel changed at 1/6 and at 2/3 of the time (a slow list each); a listener
+    // who joins every 5 s.
+    const int steps = 2 * seconds;
+    for (int step = 0; step < steps; ++step) {
+      if (step % 4 == 0 && step < steps / 4) {
         protocol::SongRequest r{"听众",
                                 "歌" + std::to_string(step),
                                 "歌手",
@@ -172,8 +168,9 @@ void BM_EngineStall(benchmark::State& state) {
         listener_peer.Send(protocol::BuildRequestSong(r));
       }
       if (step % 6 == 3) listener_peer.Send(protocol::BuildVoiceMessage("听众想说，好听"));
-      if (step % 30 == 10)
-        host.Post([&engine, step] { engine.SelectChannel(step % 60 == 10 ? 2 : 1); });
+      if (step == steps / 6 || step == steps * 2 / 3) {
+        host.Post([&engine, item = step == steps / 6 ? 2 : 1] { engine.SelectChannel(item); });
+      }
       if (step % 10 == 9) {
         testing::ProtocolPeer probe;
         const auto asked = Clock::now();

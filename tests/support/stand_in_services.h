@@ -18,11 +18,13 @@
 #include <array>
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "settings/ini_file.h"
 #include "support/local_http_server.h"
 #include "support/wav_tone.h"
 
@@ -98,6 +100,15 @@ class StandInServices {
   StandInServices& operator=(const StandInServices&) = delete;
 
   std::string Url(const std::string& path) const { return http_.Url(path); }
+
+  // Points a server's "sys.ini" at these services, and at the "null" audio output so that
+  // no sound device is needed.
+  void WriteServerSettings(const std::filesystem::path& sys_ini) const {
+    for (const char* key : {"Radio", "SpeechToken", "SpeechAudio"}) {
+      settings::WriteProfileString(sys_ini, "Services", key, Url(""));
+    }
+    settings::WriteProfileString(sys_ini, "Audio", "Output", "null");
+  }
 
   // Answers of `kind` wait until Release(kind).
   void Hold(Kind kind) {

@@ -13,6 +13,7 @@
 #include "support/protocol_peer.h"
 #include "support/server_process.h"
 #include "support/stand_in_services.h"
+#include "support/temp_dir.h"
 
 namespace quilla::testing {
 namespace {
@@ -20,26 +21,14 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-std::string ReadFile(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 class PartyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() / ("quilla-party-" + std::to_string(getpid()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-    const auto ini = dir_ / "sys.ini";
-    settings::WriteProfileString(ini, "Services", "Radio", web_.Url(""));
-    settings::WriteProfileString(ini, "Services", "SpeechToken", web_.Url(""));
-    settings::WriteProfileString(ini, "Services", "SpeechAudio", web_.Url(""));
-    settings::WriteProfileString(ini, "Audio", "Output", "null");
+    web_.WriteServerSettings(dir_ / "sys.ini");
     port_ = FreeLoopbackPort();
-    ASSERT_TRUE(server_.Start(
-        QUILLA_SERVER_BINARY,
-        {"--headless", "--start", "--port", std::to_string(port_), "--config-dir", dir_.string()}));
+    ASSERT_TRUE(server_.Start(QUILLA_SERVER_BINARY,
+                              {"--headless", "--start", "--port", std::to_string(port_),
+                               "--config-dir", dir_.path().string()}));
     ASSERT_TRUE(server_.WaitForLine("服务端启动成功", 10s));
     ASSERT_TRUE(ann_.Connect(port_));
     ASSERT_TRUE(bob_.Connect(port_));
@@ -51,7 +40,6 @@ class PartyTest : public ::testing::Test {
   void TearDown() override {
     server_.Type("quit");
     server_.Wait(10s);
-    std::filesystem::remove_all(dir_);
   }
   void RequestSong(ProtocolPeer& peer, const std::string& requester, const std::string& title,
                    const std::string& file, const std::string& lyrics) {
@@ -64,8 +52,8 @@ class PartyTest : public ::testing::Test {
     ASSERT_TRUE(peer.Send(protocol::BuildRequestSong(r)));
   }
 
-  StandInServices web_{ReadFile(QUILLA_ANNOUNCEMENT_MP3)};
-  std::filesystem::path dir_;
+  StandInServices web_{ReadBytes(QUILLA_ANNOUNCEMENT_MP3)};
+  TempDir dir_{"quilla-party-"};
   int port_ = 0;
   ServerProcess server_;
   ProtocolPeer ann_;

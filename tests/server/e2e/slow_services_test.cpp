@@ -7,15 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 
-#include "settings/ini_file.h"
 #include "support/protocol_peer.h"
 #include "support/server_process.h"
 #include "support/stand_in_services.h"
+#include "support/temp_dir.h"
 #include "support/wait_until.h"
 
 namespace quilla::testing {
@@ -25,11 +22,6 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using Kind = StandInServices::Kind;
 
-std::string ReadFile(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 double Millis(Clock::duration d) {
   return std::chrono::duration<double, std::milli>(d).count();
 }
@@ -37,19 +29,12 @@ double Millis(Clock::duration d) {
 class SlowServicesPartyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() / ("quilla-slow-" + std::to_string(getpid()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-    const auto ini = dir_ / "sys.ini";
-    settings::WriteProfileString(ini, "Services", "Radio", web_.Url(""));
-    settings::WriteProfileString(ini, "Services", "SpeechToken", web_.Url(""));
-    settings::WriteProfileString(ini, "Services", "SpeechAudio", web_.Url(""));
-    settings::WriteProfileString(ini, "Audio", "Output", "null");
+    web_.WriteServerSettings(dir_ / "sys.ini");
     for (Kind kind : {Kind::kMedia, Kind::kRadio, Kind::kSpeech}) web_.Hold(kind);
     port_ = FreeLoopbackPort();
-    ASSERT_TRUE(server_.Start(
-        QUILLA_SERVER_BINARY,
-        {"--headless", "--start", "--port", std::to_string(port_), "--config-dir", dir_.string()}));
+    ASSERT_TRUE(server_.Start(QUILLA_SERVER_BINARY,
+                              {"--headless", "--start", "--port", std::to_string(port_),
+                               "--config-dir", dir_.path().string()}));
     // The start does not wait for the radio list, which the service holds.
     ASSERT_TRUE(server_.WaitForLine("服务端启动成功", 10s));
     ASSERT_TRUE(web_.WaitForArrivals(Kind::kRadio, 1, 10s));
@@ -57,7 +42,6 @@ class SlowServicesPartyTest : public ::testing::Test {
   void TearDown() override {
     server_.Type("quit");
     EXPECT_EQ(server_.Wait(10s), 0);
-    std::filesystem::remove_all(dir_);
   }
 
   // A console line's round trip through the engine thread: an unknown command's answer.
@@ -82,8 +66,8 @@ class SlowServicesPartyTest : public ::testing::Test {
     worst_ = std::max(worst_, d);
   }
 
-  StandInServices web_{ReadFile(QUILLA_ANNOUNCEMENT_MP3)};
-  std::filesystem::path dir_;
+  StandInServices web_{ReadBytes(QUILLA_ANNOUNCEMENT_MP3)};
+  TempDir dir_{"quilla-slow-"};
   int port_ = 0;
   int probes_ = 0;
   Clock::duration worst_{};
