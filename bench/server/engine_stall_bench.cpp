@@ -152,13 +152,13 @@ void BM_EngineStall(benchmark::State& state) {
   }
   Clock::duration slowest_join{};
   for (auto _ : state) {
-    // Half-second steps. Requests for the first quarter (the queue plays for a while, each
+    // Half-second steps. Requests for the first sixth (the queue plays for a while, each
     // song announced), then the radio alone, its every lookup slow; a voice message every
-    // 3 s; the channel changed at 1/6 and at 2/3 of the time (a slow list each); a listener
+    // 3 s; the channel changed at 1/6 and at 5/6 of the time (a slow list each); a listener
     // who joins every 5 s.
     const int steps = 2 * seconds;
     for (int step = 0; step < steps; ++step) {
-      if (step % 4 == 0 && step < steps / 4) {
+      if (step % 4 == 0 && step < steps / 6) {
         protocol::SongRequest r{"听众",
                                 "歌" + std::to_string(step),
                                 "歌手",
@@ -168,8 +168,8 @@ void BM_EngineStall(benchmark::State& state) {
         listener_peer.Send(protocol::BuildRequestSong(r));
       }
       if (step % 6 == 3) listener_peer.Send(protocol::BuildVoiceMessage("听众想说，好听"));
-      if (step == steps / 6 || step == steps * 2 / 3) {
-        host.Post([&engine, item = step == steps / 6 ? 2 : 1] { engine.SelectChannel(item); });
+      if (step == steps / 6 || step == steps * 5 / 6) {
+        host.Post([&engine] { engine.SelectChannel(1); });  // "热歌" again: a new list
       }
       if (step % 10 == 9) {
         testing::ProtocolPeer probe;
