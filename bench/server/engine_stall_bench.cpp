@@ -62,10 +62,10 @@ class TimerLog final : public server::TimerSink {
     std::lock_guard lock(mutex_);
     events_.push_back({Clock::now(), true, period_ms});
   }
-  // The longest gap between two ticks with the timer at 100 ms and no period set between.
-  Clock::duration LongestSteadyGap() const {
+  // The gaps between two ticks with the timer at 100 ms and no period set between, sorted.
+  std::vector<Clock::duration> SteadyGaps() const {
     std::lock_guard lock(mutex_);
-    Clock::duration longest{};
+    std::vector<Clock::duration> gaps;
     const Event* previous_tick = nullptr;
     for (const Event& e : events_) {
       if (!e.tick) {
@@ -73,11 +73,12 @@ class TimerLog final : public server::TimerSink {
         continue;
       }
       if (previous_tick && previous_tick->period_ms == 100 && e.period_ms == 100) {
-        longest = std::max(longest, e.at - previous_tick->at);
+        gaps.push_back(e.at - previous_tick->at);
       }
       previous_tick = &e;
     }
-    return longest;
+    std::sort(gaps.begin(), gaps.end());
+    return gaps;
   }
   std::size_t Ticks() const {
     std::lock_guard lock(mutex_);
@@ -190,7 +191,12 @@ void BM_EngineStall(benchmark::State& state) {
   for (std::size_t i = 1; i < arrivals.size(); ++i) {
     longest_any = std::max(longest_any, arrivals[i] - arrivals[i - 1]);
   }
-  state.counters["longest_stall_ms"] = Millis(timers.LongestSteadyGap());
+  const std::vector<Clock::duration> gaps = timers.SteadyGaps();
+  if (gaps.empty()) return state.SkipWithError("no steady ticks");
+  state.counters["longest_stall_ms"] = Millis(gaps.back());
+  state.counters["p99_gap_ms"] = Millis(gaps[gaps.size() * 99 / 100]);
+  state.counters["gaps_over_150ms"] = static_cast<double>(
+      gaps.end() - std::upper_bound(gaps.begin(), gaps.end(), Clock::duration(150ms)));
   state.counters["longest_gap_any_ms"] = Millis(longest_any);
   state.counters["ticks"] = static_cast<double>(timers.Ticks());
   state.counters["songs"] = static_cast<double>(listener_peer.MessagesOf("歌曲播放").size());

@@ -11,9 +11,9 @@
 #include <thread>
 
 #include "encoding/gbk.h"
-#include "web/http_get.h"
 #include "support/local_http_server.h"
 #include "support/wait_until.h"
+#include "web/http_get.h"
 
 namespace quilla::web {
 namespace {
@@ -167,9 +167,9 @@ TEST_F(WebRequestTest, AStopRequestAbandonsTheTransferUnderWay) {
       returned = std::chrono::steady_clock::now();
     });
     ++arrivals;
-    ASSERT_TRUE(quilla::testing::WaitUntil(
-        [&] { return server_.ArrivalsAt("/stall").size() == arrivals; }))
-        << c.name;
+    ASSERT_TRUE(quilla::testing::WaitUntil([&] {
+      return server_.ArrivalsAt("/stall").size() == arrivals;
+    })) << c.name;
     const auto asked = std::chrono::steady_clock::now();
     caller.request_stop();
     caller.join();

@@ -24,10 +24,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "server/app/window_settings.h"
 #include "server/app/window/pictures.h"
 #include "server/app/window/table_models.h"
 #include "server/app/window/voice_window.h"
+#include "server/app/window_settings.h"
 #include "server/radio/radio_channels.h"
 
 namespace quilla::server {

@@ -243,11 +243,11 @@ TEST(WebRadioServiceTest, AStopRequestEndsTheCallsThatWaitOnASilentService) {
   silent.Start();
   WebRadioService radio(silent.Base(), std::chrono::seconds(30));
   std::stop_source stop;
-  auto song = std::async(std::launch::async,
-                         [&] { return radio.LookUpRadioSong("1", stop.get_token()); });
+  auto song =
+      std::async(std::launch::async, [&] { return radio.LookUpRadioSong("1", stop.get_token()); });
   ASSERT_TRUE(answer.WaitForArrivals(1));
-  auto list = std::async(std::launch::async,
-                         [&] { return radio.FetchRadioList("c", stop.get_token()); });
+  auto list =
+      std::async(std::launch::async, [&] { return radio.FetchRadioList("c", stop.get_token()); });
   const auto asked = std::chrono::steady_clock::now();
   stop.request_stop();
   EXPECT_EQ(song.get().title, "");
