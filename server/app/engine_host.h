@@ -34,8 +34,10 @@ class EngineHost final : public Deferrer, public TimerSink, public BackgroundWor
 
   // Deferrer::Post: any thread, never blocks. Tasks run in posting order.
   void Post(std::function<void()> task) override;
-  // Runs `task` on the engine thread and waits for it. On the engine thread itself, or
-  // when no engine thread runs (not started yet, or shut down), runs it right here.
+  // Runs `task` on the engine thread and waits for it, however long it takes (for the
+  // console, the program's start-up and tests; the window uses PostAndWaitFor). On the
+  // engine thread itself, or when no engine thread runs (not started yet, or shut down),
+  // runs it right here.
   void PostAndWait(std::function<void()> task);
   // As PostAndWait, but waits at most `limit`: false when the task had not finished by
   // then (it still runs later, so it must not refer to the caller's stack).
