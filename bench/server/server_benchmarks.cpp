@@ -31,6 +31,7 @@ using server::testing::FakeListener;
 using server::testing::FakeRadioService;
 using server::testing::FakeSpeaker;
 using server::testing::ManualDeferrer;
+using server::testing::ManualWork;
 
 void RaiseFileLimit() {
   rlimit limit{};
@@ -100,6 +101,7 @@ void BM_ProgressTick(benchmark::State& state) {
   FakeSpeaker speaker;
   FakeRadioService radio;
   ManualDeferrer deferrer;
+  ManualWork work;
   server::EngineDependencies deps;
   deps.outbox = &outbox;
   deps.listener = &listener;
@@ -107,12 +109,14 @@ void BM_ProgressTick(benchmark::State& state) {
   deps.speaker = &speaker;
   deps.radio = &radio;
   deps.deferrer = &deferrer;
+  deps.work = &work;
   server::ServerEngine engine(deps, 0);
   for (ClientHandle h : handles) engine.OnData(h, protocol::BuildUserJoin("听众", "10.0.0.9"));
   engine.OnData(handles[0], protocol::BuildRequestSong(
                                 {"听众", "歌名", "歌手", "http://song", "http://cover",
                                  "[00:01.00]第一句歌词\r\n[00:02.00]第二句"}));
   engine.RequestTick();
+  deferrer.RunPosted();  // the stream has opened
   deferrer.RunAll();
   auto& stream = player.stream(engine.current_stream());
   stream.position = kPosition;
@@ -192,6 +196,7 @@ void BM_RequestToEveryPeer(benchmark::State& state) {
   deps.speaker = &speaker;
   deps.radio = &radio;
   deps.deferrer = &host;
+  deps.work = &host;
   deps.timers = &host;
   server::ServerEngine engine(deps, 0);
   listener.SetEngine(&engine);

@@ -5,6 +5,8 @@
 #include <future>
 #include <optional>
 
+#include "server/app/worker_pool.h"
+
 namespace quilla::server {
 
 struct EngineHost::Impl {
@@ -24,6 +26,7 @@ struct EngineHost::Impl {
     std::uint64_t arming = 0;
   };
   std::array<Timer, kTimerCount> timers{Timer(io), Timer(io), Timer(io), Timer(io)};
+  WorkerPool workers{2};
 
   void Arm(int index, asio::steady_timer::time_point when) {
     Timer& t = timers[index];
@@ -48,7 +51,9 @@ struct EngineHost::Impl {
 
 EngineHost::EngineHost() : impl_(std::make_unique<Impl>()) {}
 
-EngineHost::~EngineHost() { Shutdown(); }
+EngineHost::~EngineHost() {
+  Shutdown();
+}
 
 void EngineHost::SetTickHandler(std::function<void(TimerId)> handler) {
   impl_->tick_handler = std::move(handler);
@@ -66,19 +71,28 @@ void EngineHost::Start() {
 }
 
 void EngineHost::Shutdown() {
-  if (!impl_->thread.joinable()) return;
-  impl_->work.reset();
-  impl_->io.stop();
-  impl_->thread.join();
+  if (impl_->thread.joinable()) {
+    impl_->work.reset();
+    impl_->io.stop();
+    impl_->thread.join();
+  }
+  // After the loop: no new job is handed in, and what the workers still post is dropped.
+  impl_->workers.Stop();
 }
 
-void EngineHost::Post(std::function<void()> task) { asio::post(impl_->io, std::move(task)); }
+void EngineHost::Post(std::function<void()> task) {
+  asio::post(impl_->io, std::move(task));
+}
 
 void EngineHost::PostAndWait(std::function<void()> task) {
+  PostAndWaitFor(std::move(task), std::chrono::milliseconds::max());
+}
+
+bool EngineHost::PostAndWaitFor(std::function<void()> task, std::chrono::milliseconds limit) {
   // On the engine thread, or with no engine thread at all, nobody else can run it.
   if (IsEngineThread() || !impl_->thread.joinable()) {
     task();
-    return;
+    return true;
   }
   // Shared, so that a task still running when we give up waiting never touches a dead frame.
   auto done = std::make_shared<std::promise<void>>();
@@ -87,9 +101,18 @@ void EngineHost::PostAndWait(std::function<void()> task) {
     task();
     done->set_value();
   });
-  // A loop that was stopped before the task ran leaves nothing to wait for.
-  while (finished.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
-    if (impl_->io.stopped()) return;
+  using std::chrono::milliseconds;
+  const auto start = std::chrono::steady_clock::now();
+  constexpr milliseconds kPoll(50);
+  while (true) {
+    const auto waited =
+        std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start);
+    if (waited >= limit) return false;
+    if (finished.wait_for(std::min(limit - waited, kPoll)) == std::future_status::ready) {
+      return true;
+    }
+    // A loop that was stopped before the task ran leaves nothing to wait for.
+    if (impl_->io.stopped()) return false;
   }
 }
 
@@ -102,6 +125,10 @@ void EngineHost::RunAfter(std::chrono::milliseconds delay, std::function<void()>
   timer->async_wait([timer, continuation = std::move(continuation)](const asio::error_code& ec) {
     if (!ec) continuation();
   });
+}
+
+void EngineHost::Run(std::function<void(std::stop_token stop)> job) {
+  impl_->workers.Run(std::move(job));
 }
 
 void EngineHost::OnTimerPeriodChanged(TimerId timer, int period_ms) {

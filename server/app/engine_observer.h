@@ -1,7 +1,7 @@
 #pragma once
 // How the engine tells its views (the window, the console, tests) what changed. Called on
-// the engine's thread; a view that lives on another thread copies what it needs and hands
-// it over to its own thread.
+// the engine's thread, so a view must not block: one that lives on another thread copies
+// what it needs and hands it over to its own thread.
 
 #include <string>
 #include <vector>
@@ -22,10 +22,12 @@ class EngineObserver {
   virtual void OnControlsChanged(const ControlState& /*controls*/) {}
 };
 
-// The host that turns timer periods into real timers. A period of 0 stops the timer.
+// The host that turns timer periods into real timers. A period of 0 stops the timer. The
+// ticks themselves come back as events on the engine thread (ServerEngine::OnTimer).
 class TimerSink {
  public:
   virtual ~TimerSink() = default;
+  // Engine thread; never blocks.
   virtual void OnTimerPeriodChanged(TimerId timer, int period_ms) = 0;
 };
 

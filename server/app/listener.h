@@ -5,6 +5,8 @@
 
 namespace quilla::server {
 
+// Engine thread. Neither call waits for the network or a peer: they bind, listen and close
+// local sockets and return within milliseconds.
 class Listener {
  public:
   virtual ~Listener() = default;

@@ -157,6 +157,7 @@ int main(int argc, char** argv) {
   deps.speaker = &voice;
   deps.radio = &radio;
   deps.deferrer = &host;
+  deps.work = &host;
   deps.timers = &host;
   deps.observer = &observers;
   ServerEngine engine(deps, port);
@@ -179,7 +180,9 @@ int main(int argc, char** argv) {
   MainWindow window(host, engine, sys_ini);
   observers.Add(window.observer());
   host.Start();
-  host.PostAndWait([&] {
+  // The window shows its designed state until the engine's first notifications come; it
+  // never waits for the engine (with --start, the radio list arrives later as an event).
+  host.Post([&] {
     engine.Create(sys_ini, lan_ip);
     if (options->start) engine.StartServer();
   });

@@ -11,12 +11,13 @@ using ClientHandle = std::int32_t;
 class Outbox {
  public:
   virtual ~Outbox() = default;
-  // Queues one CompressedBlock for one connection and returns at once; false when the
-  // handle names no open connection (callers ignore it: nothing is acknowledged).
+  // Any thread; never blocks. Queues one CompressedBlock for one connection and returns at
+  // once (a slow reader never holds the sender up); false when the handle names no open
+  // connection (callers ignore it: nothing is acknowledged).
   virtual bool Send(ClientHandle handle, std::string block) = 0;
-  // Sends between BeginBatch and EndBatch (same thread, nested pairs join the outer one)
-  // may be written together at EndBatch, so that one client gets one write for a burst.
-  // The order of the messages is unchanged.
+  // Engine thread; neither blocks. Sends between BeginBatch and EndBatch (same thread, nested
+  // pairs join the outer one) may be written together at EndBatch, so that one client gets
+  // one write for a burst. The order of the messages is unchanged.
   virtual void BeginBatch() {}
   virtual void EndBatch() {}
 };

@@ -41,10 +41,14 @@ void ServerEngine::ProgressTick(ProgressMode mode) {
     progress_.slider = 0;
     progress_.lyrics_label.clear();
     progress_.time_label = "00:00 | 00:00";
-    if (mode == ProgressMode::kRequest) {
-      OnRequestSongEnded();
-    } else {
-      PlayNext();
+    // While a start is under way there is no stream yet: the song that ended is already
+    // being replaced.
+    if (!starts_.under_way()) {
+      if (mode == ProgressMode::kRequest) {
+        OnRequestSongEnded();
+      } else {
+        PlayNext();
+      }
     }
   }
 

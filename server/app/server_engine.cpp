@@ -1,9 +1,11 @@
 #include "server/app/server_engine.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <utility>
 
 #include "protocol/messages.h"
+#include "server/app/window_settings.h"
 #include "settings/ini_file.h"
 
 namespace quilla::server {
@@ -13,9 +15,15 @@ namespace msg = quilla::protocol;
 
 constexpr std::string_view kStateNormal = "正常点歌";
 constexpr std::string_view kStateBanned = "禁止点歌";
-constexpr std::string_view kSettingsSection = "Wind";
-constexpr std::string_view kIntervalKey = "时间间隔";
-constexpr std::string_view kVoiceKey = "是否选中";
+
+// A missing dependency is a wiring mistake of the program or test that builds the engine.
+EngineDependencies Checked(EngineDependencies deps) {
+  if (!deps.outbox || !deps.listener || !deps.player || !deps.speaker || !deps.radio ||
+      !deps.deferrer || !deps.work) {
+    throw std::invalid_argument("ServerEngine: a required dependency is missing");
+  }
+  return deps;
+}
 
 std::tm SystemLocalTime() {
   std::time_t now = std::time(nullptr);
@@ -26,7 +34,10 @@ std::tm SystemLocalTime() {
 
 }  // namespace
 
-ServerEngine::ServerEngine(EngineDependencies deps, int port) : deps_(std::move(deps)), port_(port) {
+ServerEngine::ServerEngine(EngineDependencies deps, int port)
+    : deps_(Checked(std::move(deps))),
+      port_(port),
+      starts_(*deps_.player, *deps_.deferrer, *deps_.work) {
   if (!deps_.local_time) deps_.local_time = SystemLocalTime;
   if (!deps_.steady_now) deps_.steady_now = [] { return std::chrono::steady_clock::now(); };
 }
@@ -44,9 +55,9 @@ void ServerEngine::Create(const std::filesystem::path& sys_ini, std::string lan_
   std::error_code ec;
   if (std::filesystem::exists(sys_ini, ec)) {
     // A file without the key keeps the designed "1".
-    controls_.interval_text = settings::ReadProfileString(sys_ini, kSettingsSection, kIntervalKey,
-                                                          controls_.interval_text);
-    std::string voice = settings::ReadProfileString(sys_ini, kSettingsSection, kVoiceKey);
+    controls_.interval_text =
+        settings::ReadProfileString(sys_ini, kWindSection, kIntervalKey, controls_.interval_text);
+    std::string voice = settings::ReadProfileString(sys_ini, kWindSection, kVoiceKey);
     Log("\r\n读取配置文件完成\r\n");
     // Only the two boolean words decide; anything else leaves the switch as designed.
     if (voice == settings::kTrue) controls_.voice_enabled = true;
@@ -97,6 +108,8 @@ void ServerEngine::StopServer() {
   if (!departed.empty()) NotifyUsers();
   Log("\r\n服务端已停止\r\n");
   Log("\r\n关闭音乐系统中....\r\n");
+  // A start under way goes with the audio output: nothing of it is announced later.
+  AbandonStart();
   deps_.player->Stop(current_stream_);
   deps_.player->Free();
   for (int t = 0; t < kTimerCount; ++t) SetPeriod(static_cast<TimerId>(t), 0);
@@ -113,15 +126,16 @@ void ServerEngine::StopServer() {
 }
 
 bool ServerEngine::Exit(const std::filesystem::path& sys_ini) {
-  bool saved = settings::WriteProfileString(sys_ini, kSettingsSection, kIntervalKey,
-                                            controls_.interval_text);
-  saved = settings::WriteProfileString(sys_ini, kSettingsSection, kVoiceKey,
-                                       settings::BoolText(controls_.voice_enabled)) &&
-          saved;
+  const bool saved = WriteWindowSettings(sys_ini, controls_.interval_text, controls_.voice_enabled);
+  Shutdown();
+  return saved;
+}
+
+void ServerEngine::Shutdown() {
+  AbandonStart();
   deps_.player->Free();
   deps_.listener->Stop();
   for (int t = 0; t < kTimerCount; ++t) SetPeriod(static_cast<TimerId>(t), 0);
-  return saved;
 }
 
 // --- Transport events ----------------------------------------------------------------
@@ -164,8 +178,8 @@ void ServerEngine::OnData(ClientHandle handle, std::string_view block) {
 
 void ServerEngine::HandleJoin(ClientHandle handle, const std::vector<std::string>& fields) {
   if (fields.size() == 2 && FindRowByHandle(handle) == nullptr) {
-    users_.push_back(OnlineUser{fields[0], fields[1], handle, LoginTimeText(),
-                                default_user_state_});
+    users_.push_back(
+        OnlineUser{fields[0], fields[1], handle, LoginTimeText(), default_user_state_});
     NotifyUsers();
   }
   // An empty payload has no name to log; like any other malformed join it adds no row but
@@ -175,8 +189,8 @@ void ServerEngine::HandleJoin(ClientHandle handle, const std::vector<std::string
 }
 
 void ServerEngine::SendJoinState() {
-  const std::string first_state = msg::BuildFirstState(
-      now_playing_.requester, now_playing_.song_text, now_playing_.cover_url);
+  const std::string first_state =
+      msg::BuildFirstState(now_playing_.requester, now_playing_.song_text, now_playing_.cover_url);
   const std::string interval = msg::BuildRequestInterval(controls_.interval_text);
   const std::string skip_button = msg::BuildSkipButtonShown(controls_.allow_skip);
   std::vector<std::string> queue_entries;

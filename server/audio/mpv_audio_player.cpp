@@ -11,6 +11,8 @@
 #include <mutex>
 #include <optional>
 #include <system_error>
+#include <thread>
+#include <utility>
 
 #include "server/audio/mpv_instance.h"
 #include "server/audio/temp_audio_file.h"
@@ -104,12 +106,16 @@ std::optional<Source> UrlSource(const std::string& url, std::int64_t offset) {
 
 }  // namespace
 
-// The live mpv instance and the state of its one stream. Everything except the members under
-// `mutex_` belongs to the owner thread.
+// The live mpv instance, the state of its one stream and the open under way. The members
+// under `mutex_` are shared with mpv's event thread and the opener thread; everything else
+// belongs to the owner thread.
 class MpvAudioPlayer::Engine {
  public:
   explicit Engine(std::chrono::milliseconds open_timeout) : open_timeout_(open_timeout) {}
-  ~Engine() { mpv_.reset(); }  // joins the event thread before the members it uses go
+  ~Engine() {
+    StopOpener();  // the open under way gets its 0
+    mpv_.reset();  // joins the event thread before the members it uses go
+  }
 
   bool Start(const std::string& audio_output) {
     MpvInstance::Options options;
@@ -118,41 +124,72 @@ class MpvAudioPlayer::Engine {
     options.network_timeout_seconds =
         std::max(1.0, std::chrono::duration<double>(open_timeout_).count());
     mpv_ = MpvInstance::Create(options, [this](const mpv_event& event) { OnEvent(event); });
-    return mpv_ != nullptr;
+    if (!mpv_) return false;
+    opener_ = std::thread([this] { WatchOpens(); });
+    return true;
   }
 
-  // Loads `target` paused at its start; blocks until it has opened or failed. Returns false
-  // (and leaves nothing loaded) when it failed, timed out or holds no audio.
-  bool Load(const std::string& target, const std::string& options) {
-    entry_ = -1;
-    mpv_->SetFlag("pause", true);  // a new stream does not sound until Play
-    const std::optional<std::int64_t> entry = mpv_->LoadFile(target, options);
-    if (!entry) return false;
-    bool loaded = false;
+  // Owner thread. Releases the live stream and abandons the open under way (its callback
+  // gets 0 here).
+  void Release() {
+    handle_ = 0;
+    seek_target_.reset();
+    std::optional<PendingOpen> abandoned;
     {
-      std::unique_lock lock(mutex_);
-      changed_.wait_for(lock, open_timeout_,
-                        [&] { return loaded_entry_ == *entry || ended_entry_ >= *entry; });
-      loaded = loaded_entry_ == *entry && ended_entry_ < *entry;
+      std::lock_guard lock(mutex_);
+      abandoned = std::exchange(pending_, std::nullopt);
+      opened_handle_ = 0;
     }
-    if (!loaded || !mpv_->HasAudioTrack()) {
-      // Also abandons a load still under way and any playlist the source turned out to be.
-      mpv_->Command({"stop"});
-      return false;
+    if (abandoned) abandoned->opened(0);
+  }
+
+  // Owner thread; never waits for the load. Loads `source` paused at its start as stream
+  // `handle`; the opener thread reports the outcome to `opened`.
+  void BeginLoad(StreamHandle handle, Source source, StreamOpened opened) {
+    std::unique_lock lock(mutex_);
+    // Issued under the lock, so that the opener's "stop" for a failed open can never land
+    // after this newer load.
+    mpv_->SetFlag("pause", true);  // a new stream does not sound until Play
+    const std::optional<std::int64_t> entry = mpv_->LoadFile(source.target, source.options);
+    if (!entry) {
+      lock.unlock();
+      opened(0);
+      return;
     }
-    entry_ = *entry;
+    pending_ = PendingOpen{handle, *entry, std::move(source.temp), std::move(opened),
+                           std::chrono::steady_clock::now() + open_timeout_};
+    lock.unlock();
+    changed_.notify_all();
+  }
+
+  // Owner thread. Makes `handle` the live stream when its open has finished well.
+  bool Adopt(StreamHandle handle) {
+    std::int64_t entry;
+    {
+      std::lock_guard lock(mutex_);
+      if (handle == 0 || opened_handle_ != handle) return false;
+      entry = opened_entry_;
+      opened_handle_ = 0;
+    }
+    handle_ = handle;
+    entry_ = entry;
     state_ = State::kStopped;
     at_start_ = true;
     at_end_ = false;
     length_ = -1;
+    seek_target_.reset();
     ReadLength();
     return true;
   }
 
-  // Leaves nothing loaded (a stream that was replaced by a source that failed).
+  // Leaves nothing loaded (a stream that was replaced by a source that failed, or closed).
   void Unload() {
-    mpv_->Command({"stop"});
-    entry_ = -1;
+    {
+      std::lock_guard lock(mutex_);
+      mpv_->Command({"stop"});
+    }
+    handle_ = 0;
+    seek_target_.reset();
   }
 
   std::int64_t ReadLength() {
@@ -163,9 +200,13 @@ class MpvAudioPlayer::Engine {
   }
 
   std::int64_t ReadPosition() {
-    RefreshEnd();
-    if (at_end_) return ReadLength();
     const std::int64_t length = ReadLength();
+    if (SeekUnderWay()) {
+      const std::int64_t target = SecondsToBytes(*seek_target_);
+      return length >= 0 ? std::min(target, length) : target;
+    }
+    RefreshEnd();
+    if (at_end_) return length;
     std::int64_t position = SecondsToBytes(mpv_->GetDouble("time-pos").value_or(0));
     if (length >= 0) position = std::min(position, length);
     return position;
@@ -179,38 +220,36 @@ class MpvAudioPlayer::Engine {
       std::lock_guard lock(mutex_);
       ended = ended_entry_ >= entry_;
     }
-    if (!ended) ended = mpv_->GetFlag("eof-reached").value_or(false);
+    // A move still under way leaves the old end-of-file mark standing for a moment.
+    if (!ended && !SeekUnderWay()) ended = mpv_->GetFlag("eof-reached").value_or(false);
     if (!ended) return;
     at_end_ = true;
     if (state_ == State::kPlaying) state_ = State::kStopped;
   }
 
-  // Moves to `seconds` and waits until the engine plays (or would play) from there.
+  // Issues a move to `seconds` without waiting for it: until the engine has carried it
+  // out (its next playback restart), the position reads `seconds`.
   bool SeekTo(double seconds) {
-    std::uint64_t restarts_seen;
+    std::uint64_t restarts;
     {
       std::lock_guard lock(mutex_);
-      restarts_seen = restarts_;
+      restarts = restarts_;
     }
     if (mpv_->Command({"seek", DecimalText(seconds), "absolute+exact"}) < 0) return false;
-    // A restart may still be on its way from the opening of the stream; only one that
-    // leaves the stream at the target is ours.
-    const auto deadline = std::chrono::steady_clock::now() + open_timeout_;
-    bool restarted = false;
-    std::unique_lock lock(mutex_);
-    while (true) {
-      const bool woke = changed_.wait_until(lock, deadline, [&] {
-        return restarts_ > restarts_seen || ended_entry_ >= entry_;
-      });
-      if (ended_entry_ >= entry_) return false;
-      if (!woke) return restarted;
-      restarted = true;
-      restarts_seen = restarts_;
-      lock.unlock();
-      const auto position = mpv_->GetDouble("time-pos");
-      lock.lock();
-      if (position && std::abs(*position - seconds) < 0.5) return true;
+    seek_target_ = seconds;
+    seek_restarts_ = restarts;
+    return true;
+  }
+
+  bool SeekUnderWay() {
+    if (!seek_target_) return false;
+    bool done;
+    {
+      std::lock_guard lock(mutex_);
+      done = restarts_ > seek_restarts_ || ended_entry_ >= entry_;
     }
+    if (done) seek_target_.reset();
+    return !done;
   }
 
   void ApplyPause() { mpv_->SetFlag("pause", state_ != State::kPlaying); }
@@ -222,11 +261,21 @@ class MpvAudioPlayer::Engine {
   StreamHandle handle_ = 0;  // the live stream; 0 when none
   std::int64_t entry_ = -1;  // its playlist entry in mpv
   State state_ = State::kStopped;
-  bool at_start_ = true;      // nothing played or moved since it was opened
-  bool at_end_ = false;       // ran out, was moved to its end, or broke off
-  std::int64_t length_ = -1;  // last length read, kept for a stream that broke off
+  bool at_start_ = true;               // nothing played or moved since it was opened
+  bool at_end_ = false;                // ran out, was moved to its end, or broke off
+  std::int64_t length_ = -1;           // last length read, kept for a stream that broke off
+  std::optional<double> seek_target_;  // a move not yet carried out
+  std::uint64_t seek_restarts_ = 0;    // restarts seen when it was issued
 
  private:
+  struct PendingOpen {
+    StreamHandle handle;
+    std::int64_t entry;
+    std::optional<TempAudioFile> temp;  // kept until the engine has the file open
+    StreamOpened opened;
+    std::chrono::steady_clock::time_point deadline;
+  };
+
   void OnEvent(const mpv_event& event) {
     std::lock_guard lock(mutex_);
     switch (event.event_id) {
@@ -243,6 +292,7 @@ class MpvAudioPlayer::Engine {
         break;
       case MPV_EVENT_PLAYBACK_RESTART:
         ++restarts_;
+        restarted_entry_ = loaded_entry_;
         break;
       default:
         return;
@@ -250,12 +300,76 @@ class MpvAudioPlayer::Engine {
     changed_.notify_all();
   }
 
+  // The opener thread: waits for the open under way to be ready (loaded, and its first
+  // playback restart done, so that a later restart always belongs to a move), to fail or
+  // to time out, and reports it.
+  void WatchOpens() {
+    std::unique_lock lock(mutex_);
+    while (!stopping_) {
+      if (!pending_) {
+        changed_.wait(lock);
+        continue;
+      }
+      const StreamHandle handle = pending_->handle;
+      const std::int64_t entry = pending_->entry;
+      const bool ended = ended_entry_ >= entry;
+      const bool ready = restarted_entry_ == entry && !ended;
+      if (!ended && !ready && std::chrono::steady_clock::now() < pending_->deadline) {
+        changed_.wait_until(lock, pending_->deadline);
+        continue;
+      }
+      bool ok = ready;
+      if (ok) {
+        lock.unlock();
+        ok = mpv_->HasAudioTrack();
+        lock.lock();
+        // Abandoned meanwhile: whoever took it has answered it.
+        if (!pending_ || pending_->handle != handle) continue;
+      }
+      PendingOpen open = std::move(*pending_);
+      pending_.reset();
+      if (ok) {
+        opened_handle_ = handle;
+        opened_entry_ = entry;
+      } else {
+        // Also abandons a load still under way and any playlist the source turned out to be.
+        mpv_->Command({"stop"});
+      }
+      lock.unlock();
+      open.temp.reset();
+      open.opened(ok ? handle : 0);
+      lock.lock();
+    }
+    if (pending_) {
+      PendingOpen open = std::move(*pending_);
+      pending_.reset();
+      lock.unlock();
+      open.opened(0);
+    }
+  }
+
+  void StopOpener() {
+    if (!opener_.joinable()) return;
+    {
+      std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    changed_.notify_all();
+    opener_.join();
+  }
+
   std::mutex mutex_;
   std::condition_variable changed_;
   std::int64_t started_entry_ = -1;
   std::int64_t loaded_entry_ = -1;
   std::int64_t ended_entry_ = -1;
+  std::int64_t restarted_entry_ = -1;
   std::uint64_t restarts_ = 0;
+  std::optional<PendingOpen> pending_;
+  StreamHandle opened_handle_ = 0;  // opened well, not yet adopted by the owner thread
+  std::int64_t opened_entry_ = -1;
+  bool stopping_ = false;
+  std::thread opener_;
 };
 
 MpvAudioPlayer::MpvAudioPlayer(std::string audio_output, std::chrono::milliseconds open_timeout)
@@ -279,45 +393,47 @@ bool MpvAudioPlayer::Free() {
   return true;
 }
 
-StreamHandle MpvAudioPlayer::CreateStream(const std::string& file_path,
-                                          std::string_view memory_block, const std::string& url,
-                                          std::int64_t start_offset) {
-  if (file_path.empty() && memory_block.empty() && url.empty()) return 0;
-  if (!engine_) return 0;
+void MpvAudioPlayer::OpenStream(StreamSource source, StreamOpened opened) {
+  const std::string& file_path = source.file_path;
+  const std::string& memory_block = source.memory_block;
+  const std::string& url = source.url;
+  if (file_path.empty() && memory_block.empty() && url.empty()) return opened(0);
+  if (!engine_) return opened(0);
   std::error_code error;
   const bool file_exists = !file_path.empty() && std::filesystem::exists(file_path, error);
-  if (!file_exists && memory_block.empty() && url.empty()) return 0;
+  if (!file_exists && memory_block.empty() && url.empty()) return opened(0);
 
   // A source applies: the previous stream goes, whatever the outcome.
-  engine_->handle_ = 0;
-  std::optional<Source> source = file_exists             ? FileSource(file_path, start_offset)
-                                 : !memory_block.empty() ? MemorySource(memory_block, start_offset)
-                                                         : UrlSource(url, start_offset);
-  if (!source) {
+  engine_->Release();
+  std::optional<Source> chosen = file_exists ? FileSource(file_path, source.start_offset)
+                                 : !memory_block.empty()
+                                     ? MemorySource(memory_block, source.start_offset)
+                                     : UrlSource(url, source.start_offset);
+  if (!chosen) {
     engine_->Unload();
-    return 0;
+    return opened(0);
   }
-  if (!engine_->Load(source->target, source->options)) return 0;
-  // A temporary copy is removed when this call returns; the engine reads from its open file.
-
   if (++last_handle_ == 0) ++last_handle_;
-  engine_->handle_ = last_handle_;
-  return last_handle_;
+  engine_->BeginLoad(last_handle_, std::move(*chosen), std::move(opened));
 }
 
-namespace {
-
-// The engine when `handle` is its live stream, else null.
-template <typename EnginePtr>
-auto* Live(const EnginePtr& engine, StreamHandle handle) {
-  return engine && handle != 0 && engine->handle_ == handle ? engine.get() : nullptr;
+MpvAudioPlayer::Engine* MpvAudioPlayer::Live(StreamHandle handle) {
+  if (!engine_ || handle == 0) return nullptr;
+  if (engine_->handle_ == handle || engine_->Adopt(handle)) return engine_.get();
+  return nullptr;
 }
 
-}  // namespace
+bool MpvAudioPlayer::CloseStream(StreamHandle handle) {
+  if (Engine* engine = Live(handle)) {
+    engine->Unload();
+    return true;
+  }
+  return false;
+}
 
 bool MpvAudioPlayer::Play(StreamHandle handle, bool restart) {
   if (handle == 0) return false;
-  Engine* engine = Live(engine_, handle);
+  Engine* engine = Live(handle);
   if (!engine) return false;
   engine->RefreshEnd();
   if (restart && !engine->at_start_) {
@@ -336,7 +452,7 @@ bool MpvAudioPlayer::Play(StreamHandle handle, bool restart) {
 }
 
 bool MpvAudioPlayer::Pause(StreamHandle handle) {
-  Engine* engine = Live(engine_, handle);
+  Engine* engine = Live(handle);
   if (!engine) return false;
   engine->RefreshEnd();
   if (engine->state_ != Engine::State::kPlaying) return false;
@@ -346,7 +462,7 @@ bool MpvAudioPlayer::Pause(StreamHandle handle) {
 }
 
 bool MpvAudioPlayer::Stop(StreamHandle handle) {
-  Engine* engine = Live(engine_, handle);
+  Engine* engine = Live(handle);
   if (!engine) return false;
   engine->RefreshEnd();
   engine->state_ = Engine::State::kStopped;
@@ -355,18 +471,19 @@ bool MpvAudioPlayer::Stop(StreamHandle handle) {
 }
 
 std::int64_t MpvAudioPlayer::GetPosition(StreamHandle handle) {
-  Engine* engine = Live(engine_, handle);
+  Engine* engine = Live(handle);
   return engine ? engine->ReadPosition() : -1;
 }
 
 bool MpvAudioPlayer::SetPosition(StreamHandle handle, std::int64_t bytes) {
-  Engine* engine = Live(engine_, handle);
+  Engine* engine = Live(handle);
   if (!engine) return false;
   engine->RefreshEnd();
   const std::int64_t length = engine->ReadLength();
   if (bytes < 0 || length < 0 || bytes > length) return false;
   if (bytes == length) {
     // The end itself: the stream has nothing left, as if it had played out.
+    engine->seek_target_.reset();
     engine->at_end_ = true;
     engine->at_start_ = false;
     if (engine->state_ == Engine::State::kPlaying) engine->state_ = Engine::State::kStopped;
@@ -381,12 +498,12 @@ bool MpvAudioPlayer::SetPosition(StreamHandle handle, std::int64_t bytes) {
 }
 
 std::int64_t MpvAudioPlayer::GetLength(StreamHandle handle) {
-  Engine* engine = Live(engine_, handle);
+  Engine* engine = Live(handle);
   return engine ? engine->ReadLength() : -1;
 }
 
 int MpvAudioPlayer::IsActive(StreamHandle handle) {
-  Engine* engine = Live(engine_, handle);
+  Engine* engine = Live(handle);
   if (!engine) return 0;
   engine->RefreshEnd();
   switch (engine->state_) {
@@ -401,7 +518,7 @@ int MpvAudioPlayer::IsActive(StreamHandle handle) {
 }
 
 double MpvAudioPlayer::BytesToSeconds(StreamHandle handle, std::int64_t bytes) {
-  if (!Live(engine_, handle)) return -1.0;
+  if (!Live(handle)) return -1.0;
   return ToSeconds(bytes);
 }
 

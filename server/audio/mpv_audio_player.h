@@ -1,5 +1,7 @@
 #pragma once
 // AudioPlayer over libmpv: one mpv instance plays the music; only the newest stream is live.
+// An open runs on the instance's own threads: the owner thread issues it and carries on,
+// and an opener thread reports its outcome.
 
 #include <chrono>
 #include <memory>
@@ -14,7 +16,7 @@ class MpvAudioPlayer final : public AudioPlayer {
   // audio_output: "" = the system's default output, "null" = no sound device (streams still
   // play in real time, so positions advance as with speakers), any other value = that mpv
   // audio output ("pulse", "alsa", ...). An output that cannot be opened plays silently in
-  // real time instead. open_timeout bounds CreateStream and each SetPosition.
+  // real time instead. open_timeout bounds every open.
   // Nothing is opened until Init. Only http, https and ftp URLs are opened; for a URL with a
   // start offset the length may be estimated from the whole body.
   explicit MpvAudioPlayer(std::string audio_output = "",
@@ -25,8 +27,8 @@ class MpvAudioPlayer final : public AudioPlayer {
 
   bool Init() override;
   bool Free() override;
-  StreamHandle CreateStream(const std::string& file_path, std::string_view memory_block,
-                            const std::string& url, std::int64_t start_offset = 0) override;
+  void OpenStream(StreamSource source, StreamOpened opened) override;
+  bool CloseStream(StreamHandle handle) override;
   bool Play(StreamHandle handle, bool restart = true) override;
   bool Pause(StreamHandle handle) override;
   bool Stop(StreamHandle handle) override;
@@ -38,6 +40,10 @@ class MpvAudioPlayer final : public AudioPlayer {
 
  private:
   class Engine;
+  // The engine when `handle` is its live stream (a stream whose open has finished well
+  // becomes live here, on the owner thread), else null.
+  Engine* Live(StreamHandle handle);
+
   std::string audio_output_;
   std::chrono::milliseconds open_timeout_;
   std::unique_ptr<Engine> engine_;  // null while not initialised

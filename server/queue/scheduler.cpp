@@ -36,20 +36,65 @@ void ServerEngine::AddRequest(const std::vector<std::string>& fields) {
   Broadcast(msg::BuildSongAdded(song.title, song.requester));
 }
 
-// Steps shared by every start of a queued song: the stream, the lyrics, the announcement,
-// the broadcast and the now-playing controls.
-void ServerEngine::StartSong(const QueuedSong& song) {
+// Every start begins here: the song that played goes at once, a start still under way is
+// superseded (its row may start again later), and the progress shows no stream and no
+// lyrics until the new one has opened.
+StartsInFlight::Ticket ServerEngine::BeginStart(std::optional<std::uint64_t> row) {
+  DropStartUnderWay();
+  radio_song_wanted_ = false;
   deps_.player->Stop(current_stream_);
-  current_stream_ = deps_.player->CreateStreamFromUrl(song.url);
+  current_stream_ = 0;
+  current_lyrics_.clear();
+  if (row &&
+      std::find(starting_rows_.begin(), starting_rows_.end(), *row) == starting_rows_.end()) {
+    starting_rows_.push_back(*row);
+  }
+  row_under_way_ = row;
+  return starts_.Begin();
+}
+
+void ServerEngine::DropStartUnderWay() {
+  if (starts_.under_way() && row_under_way_) std::erase(starting_rows_, *row_under_way_);
+  row_under_way_.reset();
+}
+
+void ServerEngine::AbandonStart() {
+  DropStartUnderWay();
+  starts_.Supersede();
+  radio_song_wanted_ = false;
+}
+
+// What the scheduler reads from the player: a start under way counts as a song that plays,
+// so no tick starts a second song meanwhile.
+int ServerEngine::PlayState() {
+  return starts_.under_way() ? kPlaying : deps_.player->IsActive(current_stream_);
+}
+
+// The start of a queued song: asked now, announced when its stream has opened (or failed,
+// which then counts as a song that ended at once).
+void ServerEngine::StartSong(const QueuedSong& song) {
+  const StartsInFlight::Ticket ticket = BeginStart(song.id);
+  SetPeriod(TimerId::kProgress, 100);
+  starts_.OpenStream(ticket, song.url,
+                     [this, song](StreamHandle stream) { FinishQueuedStart(song, stream); });
+}
+
+// In the order the clients expect: the announcement is asked for first, then "歌曲播放"
+// goes out, then (after the short pause) the row leaves the queue. The broadcast never
+// waits for the speech: Speak only queues it.
+void ServerEngine::FinishQueuedStart(const QueuedSong& song, StreamHandle stream) {
+  row_under_way_.reset();
+  current_stream_ = stream;
   deps_.player->Play(current_stream_, false);
   current_lyrics_ = song.lyrics;
-  SetPeriod(TimerId::kProgress, 100);
   if (controls_.voice_enabled) {
     deps_.speaker->Speak("即将播放的歌曲来自 " + song.requester + " 点播的" + song.title,
                          controls_.voice);
   }
   Broadcast(msg::BuildSongPlaying(song.requester, song.title, song.singer, song.cover_url));
   ShowQueuedSong(song);
+  // The row that was played goes, not whatever happens to be selected later.
+  deps_.deferrer->RunAfter(kRowRemovalDelay, [this, id = song.id] { RemoveQueueRow(id); });
 }
 
 void ServerEngine::ShowQueuedSong(const QueuedSong& song) {
@@ -81,16 +126,15 @@ void ServerEngine::RemoveQueueRow(std::uint64_t id) {
 }
 
 void ServerEngine::StartQueueHead() {
-  // The head is the first row whose start is not already under way: a row stays listed for
-  // the short pause after its start, and must not be started twice meanwhile.
+  // The head is the first row whose start is not already under way: a row stays listed
+  // while it starts and for the short pause after, and must not be started twice meanwhile.
+  // (A skip while a row starts thus moves on to the row after it.)
   auto head = std::find_if(queue_.begin(), queue_.end(), [this](const QueuedSong& s) {
     return std::find(starting_rows_.begin(), starting_rows_.end(), s.id) == starting_rows_.end();
   });
   if (head == queue_.end()) return;
   const QueuedSong song = *head;
-  starting_rows_.push_back(song.id);
   StartSong(song);
-  deps_.deferrer->RunAfter(kRowRemovalDelay, [this, id = song.id] { RemoveQueueRow(id); });
 }
 
 void ServerEngine::RequestTick() {
@@ -99,14 +143,14 @@ void ServerEngine::RequestTick() {
     SetPeriod(TimerId::kRadioProgress, 0);
     SetPeriod(TimerId::kRequest, 500);
     SetPeriod(TimerId::kProgress, 100);
-    if (deps_.player->IsActive(current_stream_) == 0) StartQueueHead();
+    if (PlayState() == 0) StartQueueHead();
   }
   if (queue_.empty() && controls_.random_play) {
     SetPeriod(TimerId::kRadioCheck, 500);
     SetPeriod(TimerId::kRadioProgress, 500);
     SetPeriod(TimerId::kRequest, 0);
     SetPeriod(TimerId::kProgress, 0);
-    if (deps_.player->IsActive(current_stream_) == 0) PlayNextRadioSong();
+    if (PlayState() == 0) PlayNextRadioSong();
   }
 }
 
@@ -118,14 +162,19 @@ void ServerEngine::RadioCheckTick() {
 }
 
 void ServerEngine::PlayNext() {
-  if (queue_.empty() && deps_.player->IsActive(current_stream_) == 0) {
+  if (queue_.empty() && PlayState() == 0) {
     SetPeriod(TimerId::kRequest, 0);
     SetPeriod(TimerId::kProgress, 0);
     SetPeriod(TimerId::kRadioProgress, 500);
     SetPeriod(TimerId::kRadioCheck, 500);
     PlayNextRadioSong();
   }
-  if (!queue_.empty() && deps_.player->IsActive(current_stream_) == kPlaying) {
+  // A playing radio song is cut off for the queue. So is silence: the radio song ended or
+  // failed to open, or the radio has no list to play from (yet). "时钟1" does not run in
+  // radio mode, so the requests would otherwise wait for ever. A paused or stalled radio
+  // song is left alone.
+  const int state = PlayState();
+  if (!queue_.empty() && (state == kPlaying || state == 0)) {
     SetPeriod(TimerId::kRequest, 500);
     SetPeriod(TimerId::kProgress, 500);
     SetPeriod(TimerId::kRadioProgress, 0);
@@ -135,7 +184,7 @@ void ServerEngine::PlayNext() {
 }
 
 void ServerEngine::SkipSong() {
-  if (queue_.empty() && deps_.player->IsActive(current_stream_) == kPlaying) {
+  if (queue_.empty() && PlayState() == kPlaying) {
     SetPeriod(TimerId::kRequest, 0);
     SetPeriod(TimerId::kProgress, 0);
     SetPeriod(TimerId::kRadioProgress, 500);
@@ -145,10 +194,10 @@ void ServerEngine::SkipSong() {
   if (!queue_.empty()) {
     SetPeriod(TimerId::kRadioCheck, 0);
     SetPeriod(TimerId::kRadioProgress, 0);
-    const int state = deps_.player->IsActive(current_stream_);
+    const int state = PlayState();
     if (state == kPlaying || state == kPaused) StartQueueHead();
   }
-  if (deps_.player->IsActive(current_stream_) == kPlaying && controls_.paused) {
+  if (PlayState() == kPlaying && controls_.paused) {
     controls_.paused = false;
     NotifyControls();
   }
@@ -160,12 +209,7 @@ bool ServerEngine::PlayRowNow(std::size_t row) {
   SetPeriod(TimerId::kRadioProgress, 0);
   SetPeriod(TimerId::kRadioCheck, 0);
   const QueuedSong song = queue_[row];
-  if (std::find(starting_rows_.begin(), starting_rows_.end(), song.id) == starting_rows_.end()) {
-    starting_rows_.push_back(song.id);
-  }
   StartSong(song);
-  // The row that was played goes, not whatever happens to be selected later.
-  deps_.deferrer->RunAfter(kRowRemovalDelay, [this, id = song.id] { RemoveQueueRow(id); });
   return true;
 }
 
@@ -179,7 +223,7 @@ void ServerEngine::OnRequestSongEnded() {
 void ServerEngine::SetRandomPlay(bool ticked) {
   controls_.random_play = ticked;
   NotifyControls();
-  const bool idle = deps_.player->IsActive(current_stream_) == 0;
+  const bool idle = PlayState() == 0;
   if (ticked && queue_.empty() && idle) PlayNext();
   if (!ticked && !queue_.empty() && idle) RequestTick();
 }
@@ -205,8 +249,8 @@ bool ServerEngine::DeleteRow(std::size_t row) {
 }
 
 std::optional<std::size_t> ServerEngine::QueueRowOf(std::uint64_t id) const {
-  auto it = std::find_if(queue_.begin(), queue_.end(),
-                         [id](const QueuedSong& s) { return s.id == id; });
+  auto it =
+      std::find_if(queue_.begin(), queue_.end(), [id](const QueuedSong& s) { return s.id == id; });
   if (it == queue_.end()) return std::nullopt;
   return static_cast<std::size_t>(it - queue_.begin());
 }

@@ -86,6 +86,10 @@ size_t WriteHeader(char* data, size_t size, size_t count, void* user) {
   return n;
 }
 
+int AbortWhenStopped(void* token, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return static_cast<const std::stop_token*>(token)->stop_requested() ? 1 : 0;
+}
+
 }  // namespace
 
 void EnsureCurlGlobalInit() {
@@ -169,6 +173,15 @@ TransferResult Perform(CURL* handle, const Transfer& transfer) {
     curl_easy_setopt(handle, CURLOPT_POSTFIELDS, "");
   }
 
+  const bool stoppable = transfer.stop.stop_possible();
+  if (stoppable) {
+    if (transfer.stop.stop_requested()) return {};
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &AbortWhenStopped);
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA,
+                     const_cast<void*>(static_cast<const void*>(&transfer.stop)));
+  }
+
   CURLcode code = curl_easy_perform(handle);
 
   TransferResult result;
@@ -185,6 +198,13 @@ TransferResult Perform(CURL* handle, const Transfer& transfer) {
   curl_easy_setopt(handle, CURLOPT_POSTFIELDS, static_cast<const char*>(nullptr));
   curl_easy_setopt(handle, CURLOPT_CUSTOMREQUEST, static_cast<const char*>(nullptr));
   curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
+  if (stoppable) {
+    // A caller's own progress options are left alone when no token was given.
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION,
+                     static_cast<curl_xferinfo_callback>(nullptr));
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, static_cast<void*>(nullptr));
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 1L);
+  }
 
   if (code != CURLE_OK || sink.too_large) return result;
   result.ok = true;

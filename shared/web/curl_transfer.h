@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,9 @@ struct Transfer {
   long connect_timeout_ms = 0;  // resolve + connect; 0 = curl's default
   long idle_timeout_s = 0;      // abort after this long without a byte; 0 = never
   long total_timeout_ms = 0;    // whole transfer; 0 = no limit
+  // When stop is requested, the transfer ends as a failure (curl looks several times a
+  // second while data flows and about once a second while it waits). No token: no check.
+  std::stop_token stop;
 };
 
 struct TransferResult {

@@ -6,9 +6,11 @@
 
 namespace quilla::web {
 
-std::optional<std::string> HttpGetBytes(const std::string& url, std::chrono::milliseconds timeout) {
+std::optional<std::string> HttpGetBytes(const std::string& url, std::chrono::milliseconds timeout,
+                                        std::stop_token stop) {
   detail::Transfer transfer;
   transfer.url = url;
+  transfer.stop = std::move(stop);
   // A zero or negative limit would mean "no limit" to curl; one millisecond is the
   // honest reading of "no time at all".
   const long limit_ms =

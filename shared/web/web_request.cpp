@@ -80,11 +80,13 @@ bool WebRequest::Open(std::string method, std::string url, bool asynchronous) {
   return true;
 }
 
-bool WebRequest::Send() {
+bool WebRequest::Send(std::stop_token stop) {
   if (!state_->open) return false;
   state_->transfer.connect_timeout_ms = state_->connect_timeout_ms;
   state_->transfer.idle_timeout_s = state_->idle_timeout_s;
+  state_->transfer.stop = std::move(stop);
   state_->response = detail::Perform(state_->handle, state_->transfer);
+  state_->transfer.stop = {};
   return state_->response.ok;
 }
 

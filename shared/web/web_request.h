@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <memory>
+#include <stop_token>
 #include <string>
 
 namespace quilla::web {
@@ -27,9 +28,10 @@ class WebRequest {
   bool Open(std::string method, std::string url, bool asynchronous = false);
 
   // Sends the opened request with no body. Returns true when a response arrived (any
-  // status), false on a transport failure, a time-out, a body over 64 MiB, or when no
-  // request is open.
-  bool Send();
+  // status), false on a transport failure, a time-out, a body over 64 MiB, when no
+  // request is open, or when `stop` is requested (the transfer then ends within about a
+  // second), so that another thread can abandon a slow service.
+  bool Send(std::stop_token stop = {});
 
   // The response body as UTF-8: converted from GBK when the Content-Type charset is gbk,
   // gb2312 or gb18030, otherwise taken as UTF-8 as it is. Empty before a successful Send.

@@ -2,13 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
+#include <stop_token>
+#include <thread>
 
 #include "encoding/gbk.h"
-#include "web/http_get.h"
 #include "support/local_http_server.h"
+#include "support/wait_until.h"
+#include "web/http_get.h"
 
 namespace quilla::web {
 namespace {
@@ -132,6 +137,53 @@ TEST_F(WebRequestTest, HttpGetBytesGivesUpAtTheTimeout) {
   const auto started = std::chrono::steady_clock::now();
   EXPECT_EQ(HttpGetBytes(server_.Url("/stall"), std::chrono::milliseconds(300)), std::nullopt);
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+}
+
+// Another thread abandons a request that waits on a silent service, long before any
+// time-out; the request object then works as before.
+TEST_F(WebRequestTest, AStopRequestAbandonsTheTransferUnderWay) {
+  WebRequest request;
+  ASSERT_TRUE(request.Create());
+  request.SetTimeout(std::chrono::seconds(30));
+  const struct {
+    const char* name;
+    std::function<bool(std::stop_token)> fetch;
+  } cases[] = {
+      {"WebRequest::Send",
+       [&](std::stop_token stop) {
+         return request.Open("GET", server_.Url("/stall")) && request.Send(stop);
+       }},
+      {"HttpGetBytes",
+       [&](std::stop_token stop) {
+         return HttpGetBytes(server_.Url("/stall"), std::chrono::seconds(30), stop).has_value();
+       }},
+  };
+  std::size_t arrivals = 0;
+  for (const auto& c : cases) {
+    std::atomic<bool> got_answer{true};
+    std::chrono::steady_clock::time_point returned;
+    std::jthread caller([&](std::stop_token stop) {
+      got_answer = c.fetch(stop);
+      returned = std::chrono::steady_clock::now();
+    });
+    ++arrivals;
+    ASSERT_TRUE(quilla::testing::WaitUntil([&] {
+      return server_.ArrivalsAt("/stall").size() == arrivals;
+    })) << c.name;
+    const auto asked = std::chrono::steady_clock::now();
+    caller.request_stop();
+    caller.join();
+    EXPECT_FALSE(got_answer.load()) << c.name;
+    EXPECT_LT(returned - asked, std::chrono::seconds(3)) << c.name;
+  }
+  ASSERT_TRUE(request.Open("GET", server_.Url("/utf8")));
+  ASSERT_TRUE(request.Send());
+  EXPECT_EQ(request.ResponseText(), "成名曲");
+  // A stop that was requested before the call sends nothing at all.
+  std::stop_source stopped;
+  stopped.request_stop();
+  EXPECT_EQ(HttpGetBytes(server_.Url("/picture"), std::chrono::seconds(5), stopped.get_token()),
+            std::nullopt);
 }
 
 TEST(HttpGetBytes, RefusedConnectionGivesNothing) {

@@ -27,6 +27,7 @@
 #include "server/app/window/pictures.h"
 #include "server/app/window/table_models.h"
 #include "server/app/window/voice_window.h"
+#include "server/app/window_settings.h"
 #include "server/radio/radio_channels.h"
 
 namespace quilla::server {
@@ -542,7 +543,12 @@ void MainWindow::ShowAbout() {
 void MainWindow::Exit() {
   if (exited_) return;
   exited_ = true;
-  host_.PostAndWait([engine = &engine_, path = sys_ini_] { engine->Exit(path); });
+  // The engine never waits on the network, so this normally takes milliseconds; the bound
+  // keeps the window from hanging on an engine that is busy all the same.
+  host_.PostAndWaitFor([engine = &engine_] { engine->Shutdown(); }, kExitWait);
+  // The window's own controls hold exactly what is saved: the interval as typed and the
+  // voice switch as shown.
+  WriteWindowSettings(sys_ini_, interval_edit_->text().toStdString(), voice_box_->isChecked());
   tray_->hide();
   QCoreApplication::quit();
 }

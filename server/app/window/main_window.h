@@ -7,6 +7,7 @@
 
 #include <QWidget>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -39,9 +40,8 @@ class VoiceWindow;
 
 class MainWindow final : public QWidget, private EngineObserver {
  public:
-  // `host` runs `engine`; both must outlive the window, and the host must be running
-  // while the window exits (the exit save waits for the engine thread). `sys_ini` is the
-  // settings file written at exit.
+  // `host` runs `engine`; both must outlive the window. `sys_ini` is the settings file the
+  // window writes at exit.
   MainWindow(EngineHost& host, ServerEngine& engine, std::filesystem::path sys_ini,
              QWidget* parent = nullptr);
   ~MainWindow() override;
@@ -58,6 +58,8 @@ class MainWindow final : public QWidget, private EngineObserver {
   static constexpr int kWidth = 646;
   static constexpr int kCollapsedHeight = 430;  // the online-user table is below this line
   static constexpr int kExpandedHeight = 620;
+  // How long closing waits for the engine to let go of the audio output and the listener.
+  static constexpr std::chrono::milliseconds kExitWait{1000};
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -88,8 +90,9 @@ class MainWindow final : public QWidget, private EngineObserver {
   void ShowCentred();
   void ShowPicture(const QImage& picture);
   void ShowAbout();
-  // Saves "sys.ini" on the engine thread, removes the tray icon and ends the event loop.
-  // Runs once; a second close or "退出" does nothing more.
+  // Has the engine release the audio output and the listener (waiting at most
+  // kExitWait for it), saves "sys.ini" from the window's own controls, removes the tray
+  // icon and ends the event loop. Runs once; a second close or "退出" does nothing more.
   void Exit();
 
   EngineHost& host_;
@@ -140,7 +143,8 @@ class MainWindow final : public QWidget, private EngineObserver {
   QSystemTrayIcon* tray_ = nullptr;
   VoiceWindow* voice_window_ = nullptr;
 
-  // Last: its destructor waits for running downloads, which post to this window.
+  // Ends first (the window's destructor resets it): from then on no download posts to
+  // this window.
   std::unique_ptr<CoverLoader> cover_loader_;
 };
 

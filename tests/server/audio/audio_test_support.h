@@ -58,8 +58,9 @@ inline int ClosedLoopbackPort() {
 }
 
 // Routes: "/<fixture file>" (audio/mpeg or audio/wav), "/page.html" (an HTML page),
-// "/hang" (headers never come until the server goes), "/stall/<fixture>" (the first third
-// of the file, then nothing until ReleaseStall, then the rest; no length, not seekable).
+// "/hang" (headers never come until the server goes), "/held/<fixture>" (a slow host: the
+// whole answer waits for ReleaseHeld), "/stall/<fixture>" (the first third of the file,
+// then nothing until ReleaseStall, then the rest; no length, not seekable).
 class AudioFileServer {
  public:
   AudioFileServer() {
@@ -82,6 +83,16 @@ class AudioFileServer {
       WaitForRelease(hang_released_);
       response.set_content("late", "text/plain");
     });
+    server_.Get(R"(/held/(tone_\w+\.mp3))",
+                [this](const httplib::Request& request, httplib::Response& response) {
+                  {
+                    std::lock_guard lock(mutex_);
+                    ++held_arrivals_;
+                  }
+                  released_.notify_all();
+                  WaitForRelease(held_released_);
+                  response.set_content(ReadFixture(request.matches[1]), "audio/mpeg");
+                });
     server_.Get(R"(/stall/(tone_\w+\.mp3))",
                 [this](const httplib::Request& request, httplib::Response& response) {
                   auto body = std::make_shared<std::string>(ReadFixture(request.matches[1]));
@@ -103,7 +114,7 @@ class AudioFileServer {
   ~AudioFileServer() {
     {
       std::lock_guard lock(mutex_);
-      hang_released_ = stall_released_ = true;
+      hang_released_ = stall_released_ = held_released_ = true;
     }
     released_.notify_all();
     server_.stop();
@@ -118,6 +129,19 @@ class AudioFileServer {
   std::vector<std::string> Ranges() {
     std::lock_guard lock(mutex_);
     return ranges_;
+  }
+
+  void ReleaseHeld() {
+    {
+      std::lock_guard lock(mutex_);
+      held_released_ = true;
+    }
+    released_.notify_all();
+  }
+  // Waits until `count` requests for "/held/..." have arrived.
+  bool WaitForHeldArrivals(int count, std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    return released_.wait_for(lock, timeout, [&] { return held_arrivals_ >= count; });
   }
 
   void ReleaseStall() {
@@ -141,6 +165,8 @@ class AudioFileServer {
   std::condition_variable released_;
   bool hang_released_ = false;
   bool stall_released_ = false;
+  bool held_released_ = false;
+  int held_arrivals_ = 0;
   std::vector<std::string> ranges_;
 };
 

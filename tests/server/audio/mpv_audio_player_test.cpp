@@ -8,18 +8,24 @@
 
 #include <chrono>
 #include <clocale>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "server/audio/audio_test_support.h"
 #include "server/audio/progress_text.h"
 
 // glibc keeps the search path of a locale loaded through LOCPATH for the life of the
 // process; the leak checker of the sanitizer build must not count it.
-extern "C" const char* __lsan_default_suppressions() { return "leak:__argz_add_sep\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:__argz_add_sep\n";
+}
 
 namespace quilla::server {
 namespace {
@@ -34,6 +40,33 @@ using testing::WaitUntil;
 double Seconds(std::int64_t bytes) {
   return static_cast<double>(bytes) / kBytesPerSecond;
 }
+
+// What OpenStream delivers, from whichever thread it comes.
+class OpenResults {
+ public:
+  StreamOpened Callback() {
+    return [this](StreamHandle handle) {
+      std::lock_guard lock(mutex_);
+      handles_.push_back(handle);
+      arrived_.notify_all();
+    };
+  }
+  // The first result, once it has come; nullopt when none came within `timeout`.
+  std::optional<StreamHandle> Wait(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    if (!arrived_.wait_for(lock, timeout, [this] { return !handles_.empty(); })) return {};
+    return handles_.front();
+  }
+  std::vector<StreamHandle> All() {
+    std::lock_guard lock(mutex_);
+    return handles_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable arrived_;
+  std::vector<StreamHandle> handles_;
+};
 
 class MpvAudioPlayerTest : public ::testing::Test {
  protected:
@@ -56,6 +89,61 @@ TEST_F(MpvAudioPlayerTest, UrlStreamOpensSilentAtItsStartWithItsLength) {
   EXPECT_EQ(player_.GetPosition(handle), 0) << "a new stream must not sound before Play";
   EXPECT_EQ(player_.BytesToSeconds(handle, 2 * kBytesPerSecond + kBytesPerSecond / 2), 2.5);
   EXPECT_EQ(player_.BytesToSeconds(handle, 0), 0.0);
+}
+
+TEST_F(MpvAudioPlayerTest, OpenStreamReturnsAtOnceAndReportsTheStreamWhenItIsOpen) {
+  OpenResults opened;
+  const auto asked = std::chrono::steady_clock::now();
+  player_.OpenStream({.url = server_.Url("/held/tone_3s.mp3")}, opened.Callback());
+  // The host holds its answer: a call that waited for it would take the whole time-out.
+  EXPECT_LT(std::chrono::steady_clock::now() - asked, 1s);
+  ASSERT_TRUE(server_.WaitForHeldArrivals(1, 5s));
+  EXPECT_TRUE(opened.All().empty());
+
+  server_.ReleaseHeld();
+  const std::optional<StreamHandle> handle = opened.Wait(5s);
+  ASSERT_TRUE(handle.has_value());
+  ASSERT_NE(*handle, 0u);
+  EXPECT_EQ(player_.IsActive(*handle), 0) << "opened paused at its start";
+  EXPECT_NEAR(Seconds(player_.GetLength(*handle)), 3.0, 0.15);
+  ASSERT_TRUE(player_.Play(*handle, false));
+  EXPECT_EQ(player_.IsActive(*handle), 1);
+  EXPECT_EQ(opened.All().size(), 1u);
+}
+
+TEST_F(MpvAudioPlayerTest, ANewerOpenAbandonsTheOneUnderWay) {
+  OpenResults slow;
+  OpenResults fast;
+  player_.OpenStream({.url = server_.Url("/held/tone_3s.mp3")}, slow.Callback());
+  ASSERT_TRUE(server_.WaitForHeldArrivals(1, 5s));
+  player_.OpenStream({.url = server_.Url("/tone_10s.mp3")}, fast.Callback());
+  EXPECT_EQ(slow.Wait(1s), std::optional<StreamHandle>(0)) << "abandoned at once";
+  const std::optional<StreamHandle> handle = fast.Wait(5s);
+  ASSERT_TRUE(handle.has_value());
+  ASSERT_NE(*handle, 0u);
+  ASSERT_TRUE(player_.Play(*handle, false));
+
+  // The slow host answers late: the new stream plays on, and nothing more is reported.
+  server_.ReleaseHeld();
+  ASSERT_TRUE(WaitUntil([&] { return PositionSeconds(*handle) > 0.5; }, 5s));
+  EXPECT_EQ(player_.IsActive(*handle), 1);
+  EXPECT_NEAR(Seconds(player_.GetLength(*handle)), 10.0, 0.2);
+  EXPECT_EQ(slow.All(), (std::vector<StreamHandle>{0}));
+  EXPECT_EQ(fast.All().size(), 1u);
+}
+
+TEST_F(MpvAudioPlayerTest, CloseStreamReleasesTheStream) {
+  const StreamHandle handle = player_.CreateStreamFromUrl(server_.Url("/tone_10s.mp3"));
+  ASSERT_NE(handle, 0u);
+  ASSERT_TRUE(player_.Play(handle, false));
+  EXPECT_TRUE(player_.CloseStream(handle));
+  EXPECT_EQ(player_.IsActive(handle), 0);
+  EXPECT_EQ(player_.GetPosition(handle), -1);
+  EXPECT_FALSE(player_.Play(handle, false));
+  EXPECT_FALSE(player_.CloseStream(handle));
+  EXPECT_FALSE(player_.CloseStream(0));
+  // The engine is fine afterwards.
+  EXPECT_NE(player_.CreateStreamFromUrl(server_.Url("/tone_3s.mp3")), 0u);
 }
 
 TEST_F(MpvAudioPlayerTest, PausesStopsAndContinuesWhereItWas) {
@@ -386,6 +474,19 @@ TEST(MpvAudioPlayerLifecycleTest, OpeningIsBoundedByTheTimeout) {
   // Still usable after an abandoned open.
   const StreamHandle handle = player.CreateStreamFromUrl(server.Url("/tone_3s.mp3"));
   EXPECT_NE(handle, 0u);
+}
+
+TEST(MpvAudioPlayerLifecycleTest, FreeAbandonsAnOpenUnderWay) {
+  AudioFileServer server;
+  MpvAudioPlayer player("null", std::chrono::seconds(10));
+  ASSERT_TRUE(player.Init());
+  OpenResults opened;
+  player.OpenStream({.url = server.Url("/held/tone_3s.mp3")}, opened.Callback());
+  ASSERT_TRUE(server.WaitForHeldArrivals(1, 5s));
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_TRUE(player.Free());
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 3s) << "the host still holds its answer";
+  EXPECT_EQ(opened.All(), (std::vector<StreamHandle>{0})) << "answered before Free returned";
 }
 
 // Builds a locale whose decimal separator is "," in `directory` and makes it the numeric

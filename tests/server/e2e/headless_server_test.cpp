@@ -6,9 +6,9 @@
 
 #include <filesystem>
 
+#include "settings/ini_file.h"
 #include "support/protocol_peer.h"
 #include "support/server_process.h"
-#include "settings/ini_file.h"
 
 namespace quilla::testing {
 namespace {
@@ -50,8 +50,8 @@ class HeadlessServerTest : public ::testing::Test {
 
 TEST_F(HeadlessServerTest, ConsoleCommandsReachThePeers) {
   StartServer();
-  for (const char* line : {"服务端启动中....", "服务端启动成功", "音乐系统开启中....",
-                           "音乐系统初始化成功"}) {
+  for (const char* line :
+       {"服务端启动中....", "服务端启动成功", "音乐系统开启中....", "音乐系统初始化成功"}) {
     EXPECT_TRUE(server_.WaitForLine(line, 1s)) << line;
   }
   // The log lines carry no CR LF of their own.
@@ -126,9 +126,9 @@ TEST_F(HeadlessServerTest, StopClosesEveryConnectionAndListsNobody) {
 
 TEST_F(HeadlessServerTest, APortInUseGivesTheFailureAndItsReason) {
   ServerProcess first;
-  ASSERT_TRUE(first.Start(QUILLA_SERVER_BINARY,
-                          {"--headless", "--start", "--port", std::to_string(port_),
-                           "--config-dir", dir_.string(), "--audio-output", "null"}));
+  ASSERT_TRUE(
+      first.Start(QUILLA_SERVER_BINARY, {"--headless", "--start", "--port", std::to_string(port_),
+                                         "--config-dir", dir_.string(), "--audio-output", "null"}));
   ASSERT_TRUE(first.WaitForLine("服务端启动成功", 10s));
   ASSERT_TRUE(server_.Start(QUILLA_SERVER_BINARY,
                             {"--headless", "--start", "--port", std::to_string(port_),

@@ -1,5 +1,5 @@
-// A whole party on loopback: the real headless server with the null audio output, a local
-// web server with generated songs and a stand-in radio, and two protocol peers.
+// A whole party on loopback: the real headless server with the null audio output, the
+// stand-in media host, radio and speech service, and two protocol peers.
 
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -9,10 +9,11 @@
 #include <mutex>
 #include <thread>
 
+#include "settings/ini_file.h"
 #include "support/protocol_peer.h"
 #include "support/server_process.h"
-#include "support/wav_tone.h"
-#include "settings/ini_file.h"
+#include "support/stand_in_services.h"
+#include "support/temp_dir.h"
 
 namespace quilla::testing {
 namespace {
@@ -20,107 +21,14 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-std::string ReadFile(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// Serves the songs, the radio's three paths and the speech service's two.
-class LocalWeb {
- public:
-  LocalWeb() {
-    server_.Get(R"(/song/(\w+)\.wav)", [this](const httplib::Request& req, httplib::Response& res) {
-      // Song "long" lasts 20 s; every other one 3 s.
-      res.set_content(req.matches[1] == "long" ? long_song_ : short_song_, "audio/wav");
-    });
-    server_.Get("/dev/api/", [this](const httplib::Request& req, httplib::Response& res) {
-      ++list_requests_;
-      if (req.get_param_value("id") != "public_tuijian_rege") return;
-      res.set_content(R"({"list":[{"id":101,"type":0,"method":0},{"id":102,"type":0,"method":0}]})",
-                      "text/html");
-    });
-    server_.Get("/data/music/songlink", [this](const httplib::Request& req, httplib::Response& res) {
-      const std::string id = req.get_param_value("songIds");
-      const std::string base = "http:\\/\\/127.0.0.1:" + std::to_string(port_);
-      res.set_content("{\"songName\":\"Radio " + id + "\",\"artistId\":\"7\",\"artistName\":\"DJ\","
-                      "\"albumId\":1,\"lrcLink\":\"" + base + "\\/lrc\\/" + id + ".lrc\",\"time\":3,"
-                      "\"songLink\":\"" + base + "\\/song\\/r" + id + ".wav\",\"showLink\":\"\"}",
-                      "text/html");
-    });
-    server_.Get("/data/music/songinfo", [this](const httplib::Request& req, httplib::Response& res) {
-      res.set_content("{\"songPicRadio\":\"http:\\/\\/127.0.0.1:" + std::to_string(port_) +
-                          "\\/pic\\/" + req.get_param_value("songIds") + ".jpg@s_0,w_300\"}",
-                      "text/html");
-    });
-    server_.Get(R"(/lrc/(\d+)\.lrc)", [](const httplib::Request&, httplib::Response& res) {
-      res.set_content("[00:01.00]电台第一句\n", "text/plain");
-    });
-    // The speech service: a token, then MP3 audio for every text, each text recorded.
-    server_.Get("/oauth/2.0/token", [](const httplib::Request&, httplib::Response& res) {
-      res.set_content(R"({"access_token":"tok-42","expires_in":2592000})", "application/json");
-    });
-    server_.Get("/text2audio", [this](const httplib::Request& req, httplib::Response& res) {
-      {
-        std::lock_guard lock(mutex_);
-        spoken_.push_back(req.get_param_value("tex") + "|" + req.get_param_value("tok") + "|" +
-                          req.get_param_value("per"));
-      }
-      res.set_content(announcement_, "audio/mp3");
-    });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-  }
-  ~LocalWeb() {
-    server_.stop();
-    thread_.join();
-  }
-  std::string Url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
-  }
-  int port() const { return port_; }
-  // "text|token|voice" of every synthesis request so far.
-  std::vector<std::string> Spoken() const {
-    std::lock_guard lock(mutex_);
-    return spoken_;
-  }
-  bool WaitForSpoken(const std::string& entry, std::chrono::milliseconds timeout) const {
-    const auto deadline = Clock::now() + timeout;
-    while (Clock::now() < deadline) {
-      for (const auto& s : Spoken()) {
-        if (s == entry) return true;
-      }
-      std::this_thread::sleep_for(20ms);
-    }
-    return false;
-  }
-
- private:
-  httplib::Server server_;
-  std::thread thread_;
-  int port_ = 0;
-  std::atomic<int> list_requests_{0};
-  const std::string short_song_ = WavTone(3.0);
-  const std::string long_song_ = WavTone(20.0);
-  const std::string announcement_ = ReadFile(QUILLA_ANNOUNCEMENT_MP3);
-  mutable std::mutex mutex_;
-  std::vector<std::string> spoken_;
-};
-
 class PartyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() / ("quilla-party-" + std::to_string(getpid()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-    const auto ini = dir_ / "sys.ini";
-    settings::WriteProfileString(ini, "Services", "Radio", web_.Url(""));
-    settings::WriteProfileString(ini, "Services", "SpeechToken", web_.Url(""));
-    settings::WriteProfileString(ini, "Services", "SpeechAudio", web_.Url(""));
-    settings::WriteProfileString(ini, "Audio", "Output", "null");
+    web_.WriteServerSettings(dir_ / "sys.ini");
     port_ = FreeLoopbackPort();
-    ASSERT_TRUE(server_.Start(QUILLA_SERVER_BINARY, {"--headless", "--start", "--port",
-                                                     std::to_string(port_), "--config-dir",
-                                                     dir_.string()}));
+    ASSERT_TRUE(server_.Start(QUILLA_SERVER_BINARY,
+                              {"--headless", "--start", "--port", std::to_string(port_),
+                               "--config-dir", dir_.path().string()}));
     ASSERT_TRUE(server_.WaitForLine("服务端启动成功", 10s));
     ASSERT_TRUE(ann_.Connect(port_));
     ASSERT_TRUE(bob_.Connect(port_));
@@ -132,17 +40,20 @@ class PartyTest : public ::testing::Test {
   void TearDown() override {
     server_.Type("quit");
     server_.Wait(10s);
-    std::filesystem::remove_all(dir_);
   }
   void RequestSong(ProtocolPeer& peer, const std::string& requester, const std::string& title,
                    const std::string& file, const std::string& lyrics) {
-    protocol::SongRequest r{requester, title, "Singer", web_.Url("/song/" + file + ".wav"),
-                            web_.Url("/pic/" + title + ".jpg"), lyrics};
+    protocol::SongRequest r{requester,
+                            title,
+                            "Singer",
+                            web_.Url("/song/" + file + ".wav"),
+                            web_.Url("/pic/" + title + ".jpg"),
+                            lyrics};
     ASSERT_TRUE(peer.Send(protocol::BuildRequestSong(r)));
   }
 
-  LocalWeb web_;
-  std::filesystem::path dir_;
+  StandInServices web_{ReadBytes(QUILLA_ANNOUNCEMENT_MP3)};
+  TempDir dir_{"quilla-party-"};
   int port_ = 0;
   ServerProcess server_;
   ProtocolPeer ann_;

@@ -1,7 +1,10 @@
 #pragma once
 // An AudioPlayer whose streams the test steers: it records every call, and the test sets
-// what IsActive, GetPosition and GetLength answer.
+// what IsActive, GetPosition and GetLength answer. Opens answer at once by default; with
+// `hold_opens` set they wait until the test finishes them, as a slow media host would.
+// Not thread-safe: with a real engine thread, steer it from that thread.
 
+#include <cstddef>
 #include <map>
 #include <string>
 #include <vector>
@@ -18,17 +21,34 @@ class FakeAudioPlayer final : public AudioPlayer {
     std::int64_t position = 0;
     std::int64_t length = 0;
   };
+  struct HeldOpen {
+    std::string url;
+    StreamOpened opened;
+  };
 
   bool Init() override { return ++init_calls, true; }
-  bool Free() override { return ++free_calls, true; }
-  StreamHandle CreateStream(const std::string& file_path, std::string_view memory,
-                            const std::string& url, std::int64_t) override {
-    calls.push_back("create " + url);
-    if (file_path.empty() && memory.empty() && url.empty()) return 0;
-    if (failing_urls.count(url) != 0) return 0;
-    const StreamHandle handle = next_handle++;
-    streams[handle] = Stream{url, 0, 0, default_length};
-    return handle;
+  bool Free() override {
+    ++free_calls;
+    // An open under way is abandoned with the output.
+    auto abandoned = std::move(held);
+    held.clear();
+    for (auto& open : abandoned) open.opened(0);
+    return true;
+  }
+  void OpenStream(StreamSource source, StreamOpened opened) override {
+    calls.push_back("create " + source.url);
+    if (source.file_path.empty() && source.memory_block.empty() && source.url.empty()) {
+      return opened(0);
+    }
+    if (hold_opens) {
+      held.push_back(HeldOpen{source.url, std::move(opened)});
+      return;
+    }
+    Open(source.url, opened);
+  }
+  bool CloseStream(StreamHandle h) override {
+    calls.push_back("close " + std::to_string(h));
+    return streams.erase(h) != 0;
   }
   bool Play(StreamHandle h, bool restart) override {
     calls.push_back("play " + std::to_string(h) + (restart ? " restart" : ""));
@@ -66,7 +86,23 @@ class FakeAudioPlayer final : public AudioPlayer {
     return static_cast<double>(bytes) / static_cast<double>(kBytesPerSecond);
   }
 
+  // Finishes the held open number `index` (0: the oldest still held): it opens, or fails
+  // for a URL in failing_urls.
+  void FinishOpen(std::size_t index = 0) {
+    HeldOpen open = std::move(held.at(index));
+    held.erase(held.begin() + static_cast<std::ptrdiff_t>(index));
+    Open(open.url, open.opened);
+  }
+
   Stream& stream(StreamHandle h) { return streams.at(h); }
+  // The streams that play now.
+  std::vector<StreamHandle> Playing() const {
+    std::vector<StreamHandle> playing;
+    for (const auto& [handle, s] : streams) {
+      if (s.state == 1) playing.push_back(handle);
+    }
+    return playing;
+  }
 
   std::map<StreamHandle, Stream> streams;
   std::vector<std::string> calls;
@@ -75,6 +111,16 @@ class FakeAudioPlayer final : public AudioPlayer {
   StreamHandle next_handle = 1;
   int init_calls = 0;
   int free_calls = 0;
+  bool hold_opens = false;
+  std::vector<HeldOpen> held;
+
+ private:
+  void Open(const std::string& url, const StreamOpened& opened) {
+    if (failing_urls.count(url) != 0) return opened(0);
+    const StreamHandle handle = next_handle++;
+    streams[handle] = Stream{url, 0, 0, default_length};
+    opened(handle);
+  }
 };
 
 }  // namespace quilla::server::testing

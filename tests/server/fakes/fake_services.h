@@ -2,8 +2,11 @@
 // Stand-ins for the engine's seams that record what the engine did with them.
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <map>
+#include <mutex>
+#include <stop_token>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +14,7 @@
 #include "encoding/gbk.h"
 #include "protocol/messages.h"
 #include "protocol/packet_codec.h"
+#include "server/app/background_work.h"
 #include "server/app/deferrer.h"
 #include "server/app/engine_observer.h"
 #include "server/app/listener.h"
@@ -28,13 +32,18 @@ struct SentMessage {
   bool operator==(const SentMessage&) const = default;
 };
 
+// What the engine did with several fakes, in one order: "send <command>" (once per
+// message, whoever it went to) and "speak <text>".
+using Journal = std::vector<std::string>;
+
 class RecordingOutbox final : public Outbox {
  public:
   bool Send(ClientHandle handle, std::string block) override {
     const protocol::Packet packet = protocol::ParsePacket(block);
     const protocol::Message message = protocol::DecodeMessage(block);
-    sent.push_back(SentMessage{handle, encoding::GbkToUtf8(packet.command),
-                               protocol::PayloadUtf8(message)});
+    sent.push_back(
+        SentMessage{handle, encoding::GbkToUtf8(packet.command), protocol::PayloadUtf8(message)});
+    if (journal != nullptr) journal->push_back("send " + sent.back().command);
     return closed.count(handle) == 0;
   }
   // The commands sent to `handle`, in order.
@@ -52,6 +61,7 @@ class RecordingOutbox final : public Outbox {
   }
   std::vector<SentMessage> sent;
   std::map<ClientHandle, bool> closed;
+  Journal* journal = nullptr;
 };
 
 class FakeListener final : public Listener {
@@ -74,13 +84,20 @@ class FakeListener final : public Listener {
 
 class FakeSpeaker final : public Speaker {
  public:
-  void Speak(std::string text, int voice) override { spoken.emplace_back(std::move(text), voice); }
+  void Speak(std::string text, int voice) override {
+    if (journal != nullptr) journal->push_back("speak " + text);
+    spoken.emplace_back(std::move(text), voice);
+  }
   std::vector<std::pair<std::string, int>> spoken;
+  Journal* journal = nullptr;
 };
 
+// Answers from prepared tables. Called on the engine's workers: the calls lock, but the
+// tables are set up before the engine runs.
 class FakeRadioService final : public RadioService {
  public:
-  std::vector<std::string> FetchRadioList(const std::string& channel) override {
+  std::vector<std::string> FetchRadioList(const std::string& channel, std::stop_token) override {
+    std::lock_guard lock(mutex_);
     fetched_channels.push_back(channel);
     auto it = lists.find(channel);
     if (it == lists.end()) return {};
@@ -92,16 +109,19 @@ class FakeRadioService final : public RadioService {
     }
     return it->second.empty() ? std::vector<std::string>{} : it->second.front();
   }
-  RadioSong LookUpRadioSong(const std::string& id) override {
+  RadioSong LookUpRadioSong(const std::string& id, std::stop_token) override {
+    std::lock_guard lock(mutex_);
     looked_up.push_back(id);
     auto it = songs.find(id);
     return it == songs.end() ? RadioSong{} : it->second;
   }
-  std::string LookUpRadioPicture(const std::string& id) override {
+  std::string LookUpRadioPicture(const std::string& id, std::stop_token) override {
+    std::lock_guard lock(mutex_);
     auto it = pictures.find(id);
     return it == pictures.end() ? std::string() : it->second;
   }
-  std::string DownloadLyrics(const std::string& url) override {
+  std::string DownloadLyrics(const std::string& url, std::stop_token) override {
+    std::lock_guard lock(mutex_);
     auto it = lyrics.find(url);
     return it == lyrics.end() ? std::string() : it->second;
   }
@@ -112,19 +132,51 @@ class FakeRadioService final : public RadioService {
   std::map<std::string, std::string> lyrics;
   std::vector<std::string> fetched_channels;
   std::vector<std::string> looked_up;
+
+ private:
+  std::mutex mutex_;
 };
 
-// Keeps continuations until the test runs them.
+// The engine's workers, by hand: each job waits until the test runs it, so the test decides
+// when a web service answers.
+class ManualWork final : public BackgroundWork {
+ public:
+  void Run(std::function<void(std::stop_token)> job) override { jobs.push_back(std::move(job)); }
+  // Runs the jobs waiting now (not those they hand in); returns how many ran.
+  std::size_t RunAll() {
+    auto now = std::move(jobs);
+    jobs.clear();
+    for (auto& job : now) job(std::stop_token());
+    return now.size();
+  }
+  std::vector<std::function<void(std::stop_token)>> jobs;
+};
+
+// Keeps posted events and delayed continuations until the test runs them.
 class ManualDeferrer final : public Deferrer {
  public:
+  void Post(std::function<void()> event) override { posted.push_back(std::move(event)); }
   void RunAfter(std::chrono::milliseconds delay, std::function<void()> continuation) override {
     pending.emplace_back(delay, std::move(continuation));
   }
+  // Runs the delayed continuations waiting now.
   void RunAll() {
     auto now = std::move(pending);
     pending.clear();
     for (auto& [delay, continuation] : now) continuation();
   }
+  // Runs the posted events in order, also those posted meanwhile; returns how many ran.
+  std::size_t RunPosted() {
+    std::size_t ran = 0;
+    while (!posted.empty()) {
+      auto event = std::move(posted.front());
+      posted.erase(posted.begin());
+      event();
+      ++ran;
+    }
+    return ran;
+  }
+  std::vector<std::function<void()>> posted;
   std::vector<std::pair<std::chrono::milliseconds, std::function<void()>>> pending;
 };
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/free_port.h"
+#include "support/gate.h"
 #include "support/local_http_server.h"
 
 namespace quilla::server {
@@ -227,6 +228,32 @@ TEST(WebRadioServiceTest, SilentServiceIsAbandonedAfterTheTimeout) {
   EXPECT_THAT(radio.FetchRadioList("public_tuijian_rege"), IsEmpty());
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(2500));
   release.set_value();
+}
+
+TEST(WebRadioServiceTest, AStopRequestEndsTheCallsThatWaitOnASilentService) {
+  // The server's workers are stopped at exit: a lookup held by a silent service must not
+  // hold the exit for the whole time-out, and a call waiting for the shared request object
+  // gives up as well.
+  quilla::testing::Gate answer;
+  LocalHttpServer silent;
+  silent.server().Get("/data/music/songlink", [&](const httplib::Request&, httplib::Response& r) {
+    answer.Wait();
+    r.set_content("{}", "text/plain");
+  });
+  silent.Start();
+  WebRadioService radio(silent.Base(), std::chrono::seconds(30));
+  std::stop_source stop;
+  auto song =
+      std::async(std::launch::async, [&] { return radio.LookUpRadioSong("1", stop.get_token()); });
+  ASSERT_TRUE(answer.WaitForArrivals(1));
+  auto list =
+      std::async(std::launch::async, [&] { return radio.FetchRadioList("c", stop.get_token()); });
+  const auto asked = std::chrono::steady_clock::now();
+  stop.request_stop();
+  EXPECT_EQ(song.get().title, "");
+  EXPECT_THAT(list.get(), IsEmpty());
+  EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(3));
+  answer.Open();
 }
 
 TEST(WebRadioServiceTest, CallsFromTwoThreadsShareTheRequestObjectSafely) {

@@ -1,4 +1,5 @@
-// The cover picture is fetched on a worker; only the latest address's picture is shown.
+// The cover picture is fetched on a thread of its own; only the latest address's picture is
+// shown, and nothing ever waits for a download.
 
 #include <gtest/gtest.h>
 
@@ -10,33 +11,16 @@
 #include <mutex>
 
 #include "server/app/window/cover_loader.h"
-#include "support/qt_test_support.h"
 #include "server/window/test_png.h"
+#include "support/gate.h"
+#include "support/qt_test_support.h"
 
 namespace quilla::server::testing {
 
 using quilla::testing::EnsureApplication;
+using quilla::testing::Gate;
 using quilla::testing::ProcessEventsUntil;
 namespace {
-
-// A one-shot gate a worker can wait on.
-class Gate {
- public:
-  void Open() {
-    std::lock_guard lock(mutex_);
-    open_ = true;
-    cv_.notify_all();
-  }
-  void Wait() {
-    std::unique_lock lock(mutex_);
-    cv_.wait(lock, [this] { return open_; });
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable cv_;
-  bool open_ = false;
-};
 
 class CoverLoaderTest : public ::testing::Test {
  protected:
@@ -57,7 +41,7 @@ TEST_F(CoverLoaderTest, ALateAnswerForAReplacedAddressIsDropped) {
   std::atomic<bool> slow_started{false};
   std::atomic<bool> slow_returned{false};
   CoverLoader loader(&context, Recorder(),
-                     [&](const std::string& url) -> std::optional<std::string> {
+                     [&](const std::string& url, std::stop_token) -> std::optional<std::string> {
                        if (url == "http://slow") {
                          slow_started = true;
                          slow_gate.Wait();
@@ -82,7 +66,7 @@ TEST_F(CoverLoaderTest, ALateAnswerForAReplacedAddressIsDropped) {
 TEST_F(CoverLoaderTest, NoAddressAFailureAndNonPicturesShowTheDefault) {
   std::atomic<int> fetches{0};
   CoverLoader loader(&context, Recorder(),
-                     [&](const std::string& url) -> std::optional<std::string> {
+                     [&](const std::string& url, std::stop_token) -> std::optional<std::string> {
                        ++fetches;
                        if (url == "http://broken") return std::nullopt;
                        return std::string("<html>not a picture</html>");
@@ -102,18 +86,41 @@ TEST_F(CoverLoaderTest, NoAddressAFailureAndNonPicturesShowTheDefault) {
   EXPECT_EQ(shown.size(), 5u);
 }
 
-TEST_F(CoverLoaderTest, DestroyingTheLoaderWaitsForTheDownloadAndDropsItsResult) {
-  Gate gate;
+TEST_F(CoverLoaderTest, ALoaderEndsAtOnceAndTellsItsDownloadToGiveUp) {
+  // The picture host never answers by itself; only the loader's stop request ends the wait.
+  auto host = std::make_shared<Gate>();
+  auto returned = std::make_shared<std::atomic<bool>>(false);
   {
-    CoverLoader loader(&context, Recorder(), [&](const std::string&) -> std::optional<std::string> {
-      gate.Wait();
-      return PngOf(Qt::green);
-    });
+    CoverLoader loader(
+        &context, Recorder(),
+        [host, returned](const std::string&, std::stop_token stop) -> std::optional<std::string> {
+          const bool answered = host->Wait(stop);
+          *returned = true;
+          return answered ? std::optional<std::string>(PngOf(Qt::green)) : std::nullopt;
+        });
     loader.Load("http://cover");
-    gate.Open();
-  }
-  QTest::qWait(50);
+    ASSERT_TRUE(host->WaitForArrivals(1));
+  }  // a destructor that waited for the download would never return
+  ASSERT_TRUE(ProcessEventsUntil([&] { return returned->load(); }));
+  QCoreApplication::processEvents();
   EXPECT_EQ(shown, (std::vector<QString>{"null"}));
+}
+
+TEST_F(CoverLoaderTest, ANewAddressTellsTheOldDownloadToGiveUp) {
+  auto host = std::make_shared<Gate>();
+  auto gave_up = std::make_shared<std::atomic<bool>>(false);
+  CoverLoader loader(
+      &context, Recorder(),
+      [host, gave_up](const std::string& url, std::stop_token stop) -> std::optional<std::string> {
+        if (url == "http://fast") return PngOf(Qt::red);
+        if (!host->Wait(stop)) *gave_up = true;
+        return std::nullopt;
+      });
+  loader.Load("http://slow");
+  ASSERT_TRUE(host->WaitForArrivals(1));
+  loader.Load("http://fast");
+  ASSERT_TRUE(ProcessEventsUntil([&] { return gave_up->load() && shown.size() == 3; }));
+  EXPECT_EQ(shown, (std::vector<QString>{"null", "null", "#ff0000"}));
 }
 
 }  // namespace

@@ -32,7 +32,6 @@
 #include <fstream>
 #include <future>
 
-#include "server/window/test_png.h"
 #include "encoding/gbk.h"
 #include "protocol/messages.h"
 #include "protocol/server_transport.h"
@@ -43,11 +42,14 @@
 #include "server/app/window/voice_window.h"
 #include "server/fakes/fake_audio_player.h"
 #include "server/fakes/fake_services.h"
-#include "support/qt_test_support.h"
+#include "server/radio/web_radio_service.h"
+#include "server/window/test_png.h"
 #include "settings/ini_file.h"
 #include "support/free_port.h"
+#include "support/gate.h"
 #include "support/local_http_server.h"
 #include "support/protocol_peer.h"
+#include "support/qt_test_support.h"
 
 namespace quilla::server::testing {
 
@@ -60,7 +62,9 @@ using quilla::testing::LocalHttpServer;
 using quilla::testing::ProtocolPeer;
 using quilla::testing::Received;
 
-int FreePort() { return quilla::testing::FreeLoopbackPort(); }
+int FreePort() {
+  return quilla::testing::FreeLoopbackPort();
+}
 
 // Holds a port by listening on it on all addresses, as the server would.
 class PortBlocker {
@@ -83,6 +87,23 @@ class PortBlocker {
   int fd_;
   int port_ = 0;
   bool ok_ = false;
+};
+
+// A radio service whose every answer waits at a gate, as a congested link would hold it.
+struct SlowRadio {
+  SlowRadio() {
+    host.server().Get("/dev/api/", [this](const httplib::Request&, httplib::Response& response) {
+      answer.Wait();
+      response.set_content("{\"id\":1,\"type\":0}", "text/html");
+    });
+    host.Start();
+    service.emplace(host.Base());
+  }
+  ~SlowRadio() { answer.Open(); }  // lets a held request finish before the service goes
+
+  quilla::testing::Gate answer;
+  LocalHttpServer host;
+  std::optional<WebRadioService> service;
 };
 
 void WriteSysIni(const std::filesystem::path& path, const std::string& interval,
@@ -116,8 +137,9 @@ class MainWindowTest : public ::testing::Test {
     deps.listener = &listener_;
     deps.player = &player_;
     deps.speaker = &speaker_;
-    deps.radio = &radio_;
+    deps.radio = slow_radio_ ? static_cast<RadioService*>(&*slow_radio_->service) : &radio_;
     deps.deferrer = &host_;
+    deps.work = &host_;
     deps.timers = &host_;
     deps.observer = &observers_;
     engine_ = std::make_unique<ServerEngine>(deps, port);
@@ -166,7 +188,8 @@ class MainWindowTest : public ::testing::Test {
 
   void StartServer() {
     Click(Find<QPushButton>("启动服务端"));
-    ASSERT_TRUE(ProcessEventsUntil([this] { return Find<QPushButton>("关闭服务端")->isEnabled(); }));
+    ASSERT_TRUE(
+        ProcessEventsUntil([this] { return Find<QPushButton>("关闭服务端")->isEnabled(); }));
   }
 
   void TriggerMenuItem(const char* menu, const char* item) {
@@ -201,6 +224,7 @@ class MainWindowTest : public ::testing::Test {
 
   std::filesystem::path dir_;
   std::filesystem::path sys_ini_;
+  std::unique_ptr<SlowRadio> slow_radio_;  // set before Compose to use it; outlives the host
   protocol::ServerTransport transport_;
   EngineHost host_;
   TransportListener listener_{transport_, host_};
@@ -295,7 +319,8 @@ TEST_P(ExitTest, SavesTheIntervalAndTheVoiceSwitch) {
   ASSERT_TRUE(ProcessEventsUntil(
       [&] { return OnEngine([this] { return engine_->controls().interval_text; }) == "15"; }));
   Click(Find<QCheckBox>("语音开启选择框"));
-  ASSERT_TRUE(ProcessEventsUntil([&] { return Find<QLabel>("标签3")->text() == "语音播报(双击此处)"; }));
+  ASSERT_TRUE(
+      ProcessEventsUntil([&] { return Find<QLabel>("标签3")->text() == "语音播报(双击此处)"; }));
 
   if (std::string(GetParam()) == "close") {
     window_->close();
@@ -308,6 +333,45 @@ TEST_P(ExitTest, SavesTheIntervalAndTheVoiceSwitch) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, ExitTest, ::testing::Values("close", "tray_exit"));
+
+TEST_F(MainWindowTest, StartDoesNotWaitForTheRadioListAndClosingStillSavesAtOnce) {
+  slow_radio_ = std::make_unique<SlowRadio>();
+  Compose(FreePort());
+  StartServer();  // the buttons switch while the radio service still holds the list
+  ASSERT_TRUE(slow_radio_->answer.WaitForArrivals(1));
+  auto* interval = Find<QLineEdit>("时间间隔设置");
+  interval->selectAll();
+  QTest::keyClicks(interval, "25");
+  ASSERT_TRUE(ProcessEventsUntil(
+      [&] { return OnEngine([this] { return engine_->controls().interval_text; }) == "25"; }));
+
+  const auto asked = std::chrono::steady_clock::now();
+  window_->close();
+  EXPECT_LT(std::chrono::steady_clock::now() - asked, 1s);
+  EXPECT_EQ(settings::ReadProfileString(sys_ini_, "Wind", "时间间隔"), "25");
+  EXPECT_EQ(settings::ReadProfileString(sys_ini_, "Wind", "是否选中"), "假");
+  EXPECT_FALSE(slow_radio_->answer.is_open()) << "the service was still holding its answer";
+}
+
+TEST_F(MainWindowTest, ClosingWaitsForABusyEngineOnlyForAMomentAndStillSaves) {
+  Compose(FreePort());
+  StartServer();
+  Click(Find<QCheckBox>("语音开启选择框"));
+  ASSERT_TRUE(
+      ProcessEventsUntil([&] { return Find<QLabel>("标签3")->text() == "语音播报(双击此处)"; }));
+  // Something keeps the engine thread busy, however unlikely that is.
+  auto busy = std::make_shared<quilla::testing::Gate>();
+  host_.Post([busy] { busy->Wait(); });
+  ASSERT_TRUE(busy->WaitForArrivals(1));
+
+  const auto asked = std::chrono::steady_clock::now();
+  window_->close();
+  const auto waited = std::chrono::steady_clock::now() - asked;
+  EXPECT_GE(waited, MainWindow::kExitWait - 50ms);
+  EXPECT_LT(waited, MainWindow::kExitWait + 2s);
+  EXPECT_EQ(settings::ReadProfileString(sys_ini_, "Wind", "是否选中"), "真");
+  busy->Open();
+}
 
 struct StoredVoiceCase {
   const char* stored;
@@ -389,10 +453,14 @@ TEST_F(MainWindowTest, OperatorToolsReachTheSelectedUserOnly) {
   view->selectRow(1);
   TriggerMenuItem("踢人", "禁止点歌");
   EXPECT_FALSE(bob.WaitFor("禁止点歌", 3s).command.empty());
-  ASSERT_TRUE(ProcessEventsUntil([&] { return Column(view, 4) == QStringList({"正常点歌", "禁止点歌"}); }));
+  ASSERT_TRUE(ProcessEventsUntil([&] {
+    return Column(view, 4) == QStringList({"正常点歌", "禁止点歌"});
+  }));
   TriggerMenuItem("踢人", "解除封印");
   EXPECT_FALSE(bob.WaitFor("正常点歌", 3s).command.empty());
-  ASSERT_TRUE(ProcessEventsUntil([&] { return Column(view, 4) == QStringList({"正常点歌", "正常点歌"}); }));
+  ASSERT_TRUE(ProcessEventsUntil([&] {
+    return Column(view, 4) == QStringList({"正常点歌", "正常点歌"});
+  }));
   TriggerMenuItem("踢人", "踢出此人");
   EXPECT_FALSE(bob.WaitFor("卸载", 3s).command.empty());
 
@@ -509,7 +577,8 @@ TEST_F(MainWindowTest, SliderSeeksOnReleaseAndPictureButtonsFollowThePause) {
   const std::string seek_half = prefix + std::to_string(90 * kBytesPerSecond);
   ASSERT_TRUE(ProcessEventsUntil([&] { return PlayerCalls().back() == seek_half; }));
   // The seek's own tick shows the new place.
-  ASSERT_TRUE(ProcessEventsUntil([&] { return Find<QLabel>("歌曲时间")->text() == "01:30 | 03:00"; }));
+  ASSERT_TRUE(
+      ProcessEventsUntil([&] { return Find<QLabel>("歌曲时间")->text() == "01:30 | 03:00"; }));
 
   auto* pause = Find<QToolButton>("暂停播放");
   auto* resume = Find<QToolButton>("继续播放");
@@ -523,8 +592,8 @@ TEST_F(MainWindowTest, SliderSeeksOnReleaseAndPictureButtonsFollowThePause) {
   EXPECT_EQ(PlayerCalls().back(), "play " + std::to_string(stream));
 
   // "切歌" with an empty queue asks the radio for the next song; its list is empty here.
-  ASSERT_TRUE(
-      ProcessEventsUntil([&] { return Find<QTableView>("已点歌曲列表")->model()->rowCount() == 0; }));
+  ASSERT_TRUE(ProcessEventsUntil(
+      [&] { return Find<QTableView>("已点歌曲列表")->model()->rowCount() == 0; }));
   Click(Find<QToolButton>("切歌"));
   ASSERT_TRUE(ProcessEventsUntil([&] { return Log().contains("随机电台歌曲列表为空"); }));
 
@@ -569,11 +638,12 @@ TEST_F(MainWindowTest, VoiceWindowSendsOnlyWhileTheSwitchIsOn) {
 
   auto* voices = Find<QComboBox>("组合框1");
   for (int i = 0; i < 3; ++i) QTest::keyClick(voices, Qt::Key_Down);
-  ASSERT_TRUE(
-      ProcessEventsUntil([&] { return OnEngine([this] { return engine_->controls().voice; }) == 3; }));
+  ASSERT_TRUE(ProcessEventsUntil(
+      [&] { return OnEngine([this] { return engine_->controls().voice; }) == 3; }));
   text->setPlainText("大家好");
   Click(send);
-  ASSERT_TRUE(ProcessEventsUntil([&] { return !OnEngine([this] { return speaker_.spoken; }).empty(); }));
+  ASSERT_TRUE(
+      ProcessEventsUntil([&] { return !OnEngine([this] { return speaker_.spoken; }).empty(); }));
   EXPECT_EQ(OnEngine([this] { return speaker_.spoken; }),
             (std::vector<std::pair<std::string, int>>{{"大家好", 3}}));
   EXPECT_TRUE(voice->isVisible());  // the window stays open

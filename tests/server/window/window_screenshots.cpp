@@ -82,6 +82,7 @@ int main(int argc, char** argv) {
   deps.speaker = &speaker;
   deps.radio = &radio;
   deps.deferrer = &host;
+  deps.work = &host;
   deps.timers = &host;
   deps.observer = &observers;
   ServerEngine engine(deps, 800);
@@ -117,6 +118,9 @@ int main(int argc, char** argv) {
       engine.OnData(300, quilla::protocol::BuildRequestSong(r));
     }
     engine.PlayRowNow(0);
+  });
+  // The song's stream opens as an event of its own; then it stands at 01:16.
+  host.PostAndWait([&] {
     player.stream(engine.current_stream()).position = 76 * kBytesPerSecond + 40000;
     player.stream(engine.current_stream()).length = 269 * kBytesPerSecond;
     engine.ProgressTick(ProgressMode::kRequest);
