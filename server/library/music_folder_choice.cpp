@@ -63,11 +63,13 @@ bool FolderHoldsAudio(const std::string& folder, std::size_t max_entries) {
     if (++seen > max_entries) return false;
     const fs::path& path = it->path();
     const bool hidden = path.filename().string().starts_with(".");
-    if (it->is_directory(error)) {
-      if (hidden || it->is_symlink(error)) it.disable_recursion_pending();
+    // An entry that cannot be looked at is passed over; the walk goes on.
+    std::error_code entry_error;
+    if (it->is_directory(entry_error)) {
+      if (hidden || it->is_symlink(entry_error)) it.disable_recursion_pending();
       continue;
     }
-    if (!hidden && IsAudioFileName(path.string()) && it->is_regular_file(error)) return true;
+    if (!hidden && IsAudioFileName(path.string()) && it->is_regular_file(entry_error)) return true;
   }
   return false;
 }

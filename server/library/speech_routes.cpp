@@ -4,7 +4,7 @@
 #include <string>
 
 #include "encoding/utf8.h"
-#include "server/library/radio_answers.h"
+#include "server/library/search_answer.h"
 
 namespace quilla::server::library {
 namespace {
@@ -16,8 +16,7 @@ constexpr int kTokenLifetimeSeconds = 30 * 24 * 3600;
 void SpeechError(const httplib::Request& request, httplib::Response& response, int status, int code,
                  const std::string& why) {
   SendBytes(request, response,
-            "{\"err_no\":" + std::to_string(code) + ",\"err_msg\":\"" + RadioJsonText(why) + "\"}",
-            kJson);
+            "{\"err_no\":" + std::to_string(code) + ",\"err_msg\":" + JsonString(why) + "}", kJson);
   response.status = status;
 }
 
