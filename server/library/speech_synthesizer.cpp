@@ -8,26 +8,32 @@
 
 #include "encoding/utf8.h"
 #include "server/library/mp3_encoder.h"
+#include "server/library/speech_text.h"
 
 namespace quilla::server::library {
 namespace {
 
 struct VoiceSetting {
-  const char* name;  // espeak-ng language + variant
-  int rate;          // words a minute
-  int pitch;         // 0..100, 50 normal
-  int range;         // 0..100, 50 normal; wider sounds livelier
+  const char* mandarin;  // espeak-ng voice + variant for the Mandarin parts
+  const char* english;   // the same variant for the Latin parts
+  int mandarin_rate;     // words a minute; espeak-ng counts a Han character as a word
+  int english_rate;
+  int pitch;  // 0..100, 50 normal
+  int range;  // 0..100, 50 normal; wider sounds livelier
 };
 
-// Mandarin throughout; the variants and settings give four voices that are easy to tell
-// apart over a loudspeaker. espeak-ng counts every Han character as a word, so these rates
-// are about four syllables a second, the pace of a station announcer.
+// The variants and settings give four voices that are easy to tell apart over a
+// loudspeaker. "cmn-latn-pinyin" is espeak-ng's Mandarin that speaks Han text with its
+// tones (its plain "cmn" reads the pinyin of every character as English words).
 constexpr VoiceSetting kVoices[kSpeechVoices] = {
-    {"cmn+f2", 230, 55, 55},  // 0: a woman
-    {"cmn+m3", 215, 40, 45},  // 1: a man, a little slower and lower
-    {"cmn+m1", 195, 45, 85},  // 2: a livelier man, unhurried, with a wide melody
-    {"cmn+f4", 250, 78, 90},  // 3: a lively girl, quick and high
+    {"cmn-latn-pinyin+f2", "en+f2", 175, 165, 55, 55},  // 0: a woman
+    {"cmn-latn-pinyin+m3", "en+m3", 165, 155, 40, 45},  // 1: a man, a little slower, lower
+    {"cmn-latn-pinyin+m1", "en+m1", 150, 145, 45, 85},  // 2: a livelier man, a wide melody
+    {"cmn-latn-pinyin+f4", "en+f4", 190, 175, 78, 90},  // 3: a lively girl, quick and high
 };
+
+// The short breath between a Mandarin and an English part.
+constexpr double kPartGapSeconds = 0.04;
 
 constexpr int kBitrateKbps = 48;  // plenty for a voice
 
@@ -63,11 +69,27 @@ bool Started(Engine& engine) {
   return engine.sample_rate > 0;
 }
 
+// Under the engine's lock: `text` in the voice, appended to `samples`. False on failure.
+bool SpeakPart(const SpeechPart& part, const VoiceSetting& setting,
+               std::vector<std::int16_t>& samples) {
+  if (espeak_SetVoiceByName(part.english ? setting.english : setting.mandarin) != EE_OK) {
+    return false;
+  }
+  espeak_SetParameter(espeakRATE, part.english ? setting.english_rate : setting.mandarin_rate, 0);
+  espeak_SetParameter(espeakPITCH, setting.pitch, 0);
+  espeak_SetParameter(espeakRANGE, setting.range, 0);
+  // No SSML and no phoneme codes: the text is read as it stands, whatever brackets it
+  // holds. espeak-ng wants it terminated.
+  return espeak_Synth(part.text.c_str(), part.text.size() + 1, 0, POS_CHARACTER, 0,
+                      espeakCHARS_UTF8, nullptr, &samples) == EE_OK;
+}
+
 }  // namespace
 
 std::optional<std::string> EspeakSynthesizer::Synthesize(std::string_view text, int voice) {
   if (!encoding::IsValidUtf8(text)) return std::nullopt;
   const VoiceSetting& setting = kVoices[voice >= 0 && voice < kSpeechVoices ? voice : 0];
+  const std::vector<SpeechPart> parts = SplitSpeechText(text);
   std::vector<std::int16_t> samples;
   int sample_rate = 0;
   {
@@ -75,16 +97,10 @@ std::optional<std::string> EspeakSynthesizer::Synthesize(std::string_view text, 
     std::lock_guard lock(engine.mutex);
     if (!Started(engine)) return std::nullopt;
     sample_rate = engine.sample_rate;
-    if (espeak_SetVoiceByName(setting.name) != EE_OK) return std::nullopt;
-    espeak_SetParameter(espeakRATE, setting.rate, 0);
-    espeak_SetParameter(espeakPITCH, setting.pitch, 0);
-    espeak_SetParameter(espeakRANGE, setting.range, 0);
-    // espeak-ng wants a terminated text; no SSML and no phoneme codes: the text is read
-    // as it stands, whatever brackets it holds.
-    const std::string terminated(text);
-    if (espeak_Synth(terminated.c_str(), terminated.size() + 1, 0, POS_CHARACTER, 0,
-                     espeakCHARS_UTF8, nullptr, &samples) != EE_OK) {
-      return std::nullopt;
+    for (const SpeechPart& part : parts) {
+      if (!samples.empty())
+        samples.resize(samples.size() + std::size_t(kPartGapSeconds * sample_rate));
+      if (!SpeakPart(part, setting, samples)) return std::nullopt;
     }
   }
   if (samples.empty()) return std::nullopt;

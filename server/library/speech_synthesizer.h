@@ -21,8 +21,9 @@ class SpeechSynthesizer {
   virtual std::optional<std::string> Synthesize(std::string_view text, int voice) = 0;
 };
 
-// Mandarin speech with espeak-ng (Latin letters in the text are read as English),
-// encoded with LAME. Voice 0 a woman, 1 a man, 2 a livelier man, 3 a lively girl.
+// Mandarin speech with espeak-ng, the Latin parts of the text in English
+// (SplitSpeechText), encoded with LAME. Voice 0 a woman, 1 a man, 2 a livelier man, 3 a
+// lively girl.
 //
 // espeak-ng keeps its state in the process: every EspeakSynthesizer shares one engine,
 // started on the first call, and syntheses run one at a time (callers wait for each

@@ -125,7 +125,8 @@ TEST_F(SpeechRoutesTest, TextsTooLongEmptyOrBrokenAreRefusedWithoutAudio) {
 TEST_F(SpeechRoutesTest, TheServersAnnouncerSpeaksThroughTheLibrary) {
   AnnouncementPlayer player("null");
   VoiceAnnouncer announcer(services_, player);
-  announcer.Speak(kAnnouncement, 3);
+  // Mandarin and English parts in one announcement.
+  announcer.Speak("即将播放的歌曲来自 Tom 点播的Paper Boats", 3);
   ASSERT_TRUE(WaitUntil([&] { return player.IsPlaying(); }, 20s));
   announcer.WaitIdle();
   EXPECT_TRUE(WaitUntil([&] { return !player.IsPlaying(); }, 20s)) << "plays to its end";
