@@ -12,6 +12,7 @@ packages=(
   libasio-dev zlib1g-dev libpcre2-dev
   libcpp-httplib-dev
   libtag1-dev libsqlite3-dev libopencc-dev unicode-data libbz2-dev
+  libespeak-ng-dev espeak-ng-data libmp3lame-dev
   libavformat-dev libavcodec-dev libavutil-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-wqy-zenhei

@@ -43,6 +43,10 @@ std::string CoverUrl(const std::string& base_url, SongId id) {
   return base_url + "/cover/" + std::to_string(id);
 }
 
+std::string LyricsUrl(const std::string& base_url, SongId id) {
+  return base_url + "/lyrics/" + std::to_string(id);
+}
+
 void AddLibraryRoutes(HttpService& service, LibraryRouteSources sources) {
   auto shared = std::make_shared<const LibraryRouteSources>(std::move(sources));
 
@@ -77,6 +81,20 @@ void AddLibraryRoutes(HttpService& service, LibraryRouteSources sources) {
                 CoverPicture cover = FindCover(*song);
                 SendBytes(request, response, std::move(cover.bytes), cover.content_type);
               });
+
+  service.Get(std::string("/lyrics/") + kIdPattern, [shared](const httplib::Request& request,
+                                                             httplib::Response& response) {
+    const auto index = shared->index();
+    const LibrarySong* song = index->Find(IdOf(request));
+    if (!song) return NotFound(request, response);
+    std::optional<std::string> lyrics = FindLyrics(*song);
+    if (!lyrics) {
+      SendBytes(request, response, "no lyrics for this song\n", "text/plain; charset=utf-8");
+      response.status = 404;
+      return;
+    }
+    SendBytes(request, response, std::move(*lyrics), "text/plain; charset=utf-8");
+  });
 }
 
 }  // namespace quilla::server::library

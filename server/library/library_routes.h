@@ -3,6 +3,8 @@
 //   POST /            the search form -> the JSON answer (search_answer.h); 400 for a bad form
 //   GET /media/<id>   the song's file, with Range support; 404 for an id not indexed
 //   GET /cover/<id>   the song's cover (embedded, beside it, or the default); 404 likewise
+//   GET /lyrics/<id>  the song's lyrics as UTF-8 text (the radio hands this address out);
+//                     404 for an id not indexed or a song without lyrics
 // An id is decimal digits; nothing else of a request path ever reaches the file system:
 // a song is found by id in the index, and only its indexed path is opened.
 
@@ -24,8 +26,9 @@ struct LibraryRouteSources {
 
 void AddLibraryRoutes(HttpService& service, LibraryRouteSources sources);
 
-// "<base>/media/<id>" and "<base>/cover/<id>".
+// "<base>/media/<id>", "<base>/cover/<id>" and "<base>/lyrics/<id>".
 std::string MediaUrl(const std::string& base_url, SongId id);
 std::string CoverUrl(const std::string& base_url, SongId id);
+std::string LyricsUrl(const std::string& base_url, SongId id);
 
 }  // namespace quilla::server::library

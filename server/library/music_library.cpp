@@ -2,8 +2,6 @@
 
 #include <utility>
 
-#include "server/library/library_routes.h"
-
 namespace quilla::server::library {
 
 MusicLibrary::MusicLibrary(LibraryConfig config)
@@ -29,8 +27,11 @@ MusicLibrary::MusicLibrary(LibraryConfig config)
                 if (config_.on_note) config_.on_note(note);
               }}),
       index_(std::make_shared<const SearchIndex>()) {
-  AddLibraryRoutes(
-      http_, {.index = [this] { return Snapshot(); }, .base_url = [this] { return BaseUrl(); }});
+  AddLibraryRoutes(http_, RouteSources());
+}
+
+LibraryRouteSources MusicLibrary::RouteSources() const {
+  return {.index = [this] { return Snapshot(); }, .base_url = [this] { return BaseUrl(); }};
 }
 
 MusicLibrary::~MusicLibrary() {

@@ -29,6 +29,7 @@
 #include "server/library/folder_scanner.h"
 #include "server/library/http_service.h"
 #include "server/library/library_indexer.h"
+#include "server/library/library_routes.h"
 #include "server/library/search_index.h"
 #include "server/library/song.h"
 
@@ -56,8 +57,13 @@ class MusicLibrary {
   MusicLibrary(const MusicLibrary&) = delete;
   MusicLibrary& operator=(const MusicLibrary&) = delete;
 
-  // The HTTP service, for adding further routes (radio, speech) before Start.
+  // The HTTP service, for adding further routes (radio, speech) before Start:
+  //   AddRadioRoutes(library.http(), library.RouteSources());
+  //   AddSpeechRoutes(library.http(), std::make_shared<EspeakSynthesizer>());
   HttpService& http() { return http_; }
+  // The current index and the listeners' base address, as routes read them; valid while
+  // this library lives.
+  LibraryRouteSources RouteSources() const;
 
   // Binds the port and starts the background scan; the service answers at once (from the
   // index file's songs, then as the scan adds them). False, with the reason, when the

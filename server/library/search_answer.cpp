@@ -10,12 +10,22 @@ using encoding::NextCodePoint;
 namespace {
 
 void AppendUnit(std::string& out, unsigned unit) {
-  char hex[8];
+  char hex[16];
   std::snprintf(hex, sizeof hex, "\\u%04x", unit);
   out += hex;
 }
 
 }  // namespace
+
+void AppendUnicodeEscape(std::string& out, char32_t cp) {
+  if (cp < 0x10000) {
+    AppendUnit(out, static_cast<unsigned>(cp));
+  } else {
+    const char32_t v = cp - 0x10000;
+    AppendUnit(out, static_cast<unsigned>(0xD800 + (v >> 10)));
+    AppendUnit(out, static_cast<unsigned>(0xDC00 + (v & 0x3FF)));
+  }
+}
 
 std::string JsonString(std::string_view utf8) {
   std::string out = "\"";
@@ -38,12 +48,8 @@ std::string JsonString(std::string_view utf8) {
       default:
         if (cp >= 0x20 && cp < 0x7F && cp != ',' && cp != '%' && cp != '\\') {
           out += static_cast<char>(cp);
-        } else if (cp < 0x10000) {
-          AppendUnit(out, static_cast<unsigned>(cp));
         } else {
-          const char32_t v = cp - 0x10000;
-          AppendUnit(out, static_cast<unsigned>(0xD800 + (v >> 10)));
-          AppendUnit(out, static_cast<unsigned>(0xDC00 + (v & 0x3FF)));
+          AppendUnicodeEscape(out, cp);
         }
     }
   }

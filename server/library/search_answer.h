@@ -27,6 +27,10 @@ struct AnswerEntry {
   std::string url, pic;
 };
 
+// Appends `cp` as "\uXXXX" (lower-case hex; a surrogate pair beyond U+FFFF), which JSON
+// readers and the script unescape of the clients and the server alike read back. Pure.
+void AppendUnicodeEscape(std::string& out, char32_t cp);
+
 // A JSON string literal (with its quotes) of UTF-8 text, escaped as described above.
 // Bytes that are not UTF-8 become U+FFFD. Pure.
 std::string JsonString(std::string_view utf8);

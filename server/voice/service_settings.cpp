@@ -1,5 +1,7 @@
 #include "server/voice/service_settings.h"
 
+#include <utility>
+
 #include "settings/ini_file.h"
 
 namespace quilla::server {
@@ -17,8 +19,9 @@ void Override(const settings::IniDocument& ini, const char* key, bool is_base, s
 
 }  // namespace
 
-ServiceSettings ServiceSettings::Load(const std::filesystem::path& sys_ini) {
-  ServiceSettings services;
+ServiceSettings ServiceSettings::Load(const std::filesystem::path& sys_ini,
+                                      ServiceSettings defaults) {
+  ServiceSettings services = std::move(defaults);
   settings::IniDocument ini;
   if (!ini.Load(sys_ini)) return services;
   Override(ini, "Radio", true, services.radio);
@@ -26,6 +29,19 @@ ServiceSettings ServiceSettings::Load(const std::filesystem::path& sys_ini) {
   Override(ini, "SpeechAudio", true, services.speech_audio);
   Override(ini, "SpeechClientId", false, services.speech_client_id);
   Override(ini, "SpeechClientSecret", false, services.speech_client_secret);
+  return services;
+}
+
+ServiceSettings ServiceSettings::Load(const std::filesystem::path& sys_ini) {
+  return Load(sys_ini, ServiceSettings());
+}
+
+ServiceSettings ServiceSettings::BuiltInLibrary(int library_port) {
+  ServiceSettings services;
+  const std::string base = "http://127.0.0.1:" + std::to_string(library_port);
+  services.radio = base;
+  services.speech_token = base;
+  services.speech_audio = base;
   return services;
 }
 

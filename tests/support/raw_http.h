@@ -32,7 +32,17 @@ struct RawHttpResponse {
 
 class RawHttpConnection {
  public:
-  explicit RawHttpConnection(int port) : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+  // `source`: the local address to connect from ("127.0.0.2", say, to be another caller
+  // on this machine); nullptr lets the system choose.
+  explicit RawHttpConnection(int port, const char* source = nullptr)
+      : fd_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    if (source != nullptr) {
+      sockaddr_in local{};
+      local.sin_family = AF_INET;
+      if (fd_ < 0 || ::inet_pton(AF_INET, source, &local.sin_addr) != 1 ||
+          ::bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0)
+        throw std::runtime_error(std::string("cannot connect from ") + source);
+    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<uint16_t>(port));
@@ -141,8 +151,9 @@ class RawHttpConnection {
 };
 
 // One request on a new connection; the answer.
-inline RawHttpResponse RawHttpExchange(int port, const std::string& request) {
-  RawHttpConnection connection(port);
+inline RawHttpResponse RawHttpExchange(int port, const std::string& request,
+                                       const char* source = nullptr) {
+  RawHttpConnection connection(port, source);
   connection.Send(request);
   return connection.ReadResponse();
 }

@@ -50,5 +50,24 @@ TEST_F(ServiceSettingsTest, ValuesInTheFileReplaceTheirDefaultsOnly) {
   EXPECT_EQ(s.speech_client_secret, "u5RkLm2QwTe8YpZa7NcVx4Bs1HjDg6Fo");
 }
 
+// With the built-in library as the defaults: every service it stands in for is on this
+// machine unless sys.ini names another, key by key.
+TEST_F(ServiceSettingsTest, BuiltInLibraryServesWhatTheFileDoesNotName) {
+  const ServiceSettings none =
+      ServiceSettings::Load(sys_ini_, ServiceSettings::BuiltInLibrary(8801));
+  EXPECT_EQ(none.radio, "http://127.0.0.1:8801");
+  EXPECT_EQ(none.speech_token, "http://127.0.0.1:8801");
+  EXPECT_EQ(none.speech_audio, "http://127.0.0.1:8801");
+  EXPECT_EQ(none.speech_client_id, "Zq7TnWb4Rk2LpXs9Hd3MfYc8");
+
+  Write("Radio", "http://fm.baidu.com/");
+  Write("SpeechAudio", "   ");  // blank: as if missing
+  const ServiceSettings some =
+      ServiceSettings::Load(sys_ini_, ServiceSettings::BuiltInLibrary(8801));
+  EXPECT_EQ(some.radio, "http://fm.baidu.com");
+  EXPECT_EQ(some.speech_token, "http://127.0.0.1:8801");
+  EXPECT_EQ(some.speech_audio, "http://127.0.0.1:8801");
+}
+
 }  // namespace
 }  // namespace quilla::server
