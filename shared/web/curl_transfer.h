@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "web/web_fetch.h"
+
 namespace quilla::web::detail {
 
 // Largest response body kept (after content decoding). A larger body fails the transfer.
@@ -31,12 +33,15 @@ struct Transfer {
   long connect_timeout_ms = 0;  // resolve + connect; 0 = curl's default
   long idle_timeout_s = 0;      // abort after this long without a byte; 0 = never
   long total_timeout_ms = 0;    // whole transfer; 0 = no limit
+  // Takes the body instead of TransferResult::body (which then stays empty), without the
+  // kMaxBodyBytes limit.
+  BodySink* body_sink = nullptr;
 };
 
 struct TransferResult {
   bool ok = false;      // a complete response arrived
   long status = 0;      // of the final response
-  std::string body;     // content-decoded
+  std::string body;     // content-decoded (empty when a body sink took it)
   std::string headers;  // final response's header lines, each ending in CR LF
 };
 
