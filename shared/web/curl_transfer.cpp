@@ -54,11 +54,15 @@ struct Sink {
   std::string body;
   std::string headers;
   bool too_large = false;
+  BodySink* target = nullptr;  // takes the body instead of `body` when set
 };
 
 size_t WriteBody(char* data, size_t size, size_t count, void* user) {
   auto* sink = static_cast<Sink*>(user);
   size_t n = size * count;
+  if (sink->target != nullptr) {
+    return sink->target->Write(std::string_view(data, n)) ? n : 0;
+  }
   if (sink->body.size() + n > kMaxBodyBytes) {
     sink->too_large = true;
     return 0;  // makes curl stop with CURLE_WRITE_ERROR
@@ -76,6 +80,7 @@ size_t WriteHeader(char* data, size_t size, size_t count, void* user) {
     // the final response's headers count.
     sink->headers.clear();
     sink->body.clear();
+    if (sink->target != nullptr) sink->target->Restart();
     return n;
   }
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
@@ -111,6 +116,7 @@ TransferResult Perform(CURL* handle, const Transfer& transfer) {
   }
 
   Sink sink;
+  sink.target = transfer.body_sink;
   const std::string url = EscapeUrl(transfer.url);
   std::vector<std::string> header_lines = transfer.headers;
   bool has_content_type = false;

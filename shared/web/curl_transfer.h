@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "web/web_fetch.h"
+
 namespace quilla::web::detail {
 
 // Largest response body kept (after content decoding). A larger body fails the transfer.
@@ -35,12 +37,15 @@ struct Transfer {
   // When stop is requested, the transfer ends as a failure (curl looks several times a
   // second while data flows and about once a second while it waits). No token: no check.
   std::stop_token stop;
+  // Takes the body instead of TransferResult::body (which then stays empty), without the
+  // kMaxBodyBytes limit.
+  BodySink* body_sink = nullptr;
 };
 
 struct TransferResult {
   bool ok = false;      // a complete response arrived
   long status = 0;      // of the final response
-  std::string body;     // content-decoded
+  std::string body;     // content-decoded (empty when a body sink took it)
   std::string headers;  // final response's header lines, each ending in CR LF
 };
 

@@ -227,4 +227,10 @@ std::string Unescape(std::string_view text) {
   return UnescapeWith(text, {.backslash = false});
 }
 
+std::string_view TrimBlanks(std::string_view text, std::string_view blanks) {
+  const std::size_t first = text.find_first_not_of(blanks);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
 }  // namespace quilla::web

@@ -66,4 +66,7 @@ std::string UnUnicode(std::string_view text);
 // backslashes included, passes through unchanged. Returns UTF-8.
 std::string Unescape(std::string_view text);
 
+// `text` without the characters of `blanks` at either end (a view into `text`).
+std::string_view TrimBlanks(std::string_view text, std::string_view blanks = " \t\r\n");
+
 }  // namespace quilla::web

@@ -6,6 +6,7 @@
 
 #include "encoding/gbk.h"
 #include "web/curl_transfer.h"
+#include "web/text_helpers.h"
 
 namespace quilla::web {
 namespace {
@@ -19,10 +20,7 @@ constexpr long kObjectConnectTimeoutMs = 60000;
 constexpr long kObjectIdleTimeoutS = 30;
 
 std::string_view TrimSpaces(std::string_view text) {
-  auto is_blank = [](char c) { return c == ' ' || c == '\t'; };
-  while (!text.empty() && is_blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && is_blank(text.back())) text.remove_suffix(1);
-  return text;
+  return TrimBlanks(text, " \t");
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
@@ -178,6 +176,7 @@ WebFetchResult WebFetch(const std::string& url, const WebFetchOptions& options) 
   // The request object asks for no content encoding unless the caller does.
   if (!headers.Has("Accept-Encoding")) transfer.headers.push_back("Accept-Encoding:");
 
+  transfer.body_sink = options.body_sink;
   if (!options.body_bytes.empty()) {
     transfer.body = options.body_bytes;
   } else if (!options.body_text.empty() || method == kPost || method == kPut) {
@@ -228,6 +227,17 @@ std::string MergeCookies(std::string_view sent, std::string_view received) {
   }
   if (!joined.empty()) joined.resize(joined.size() - 2);
   return RemoveDuplicateItems(joined, "; ");
+}
+
+std::string ResponseHeader(std::string_view headers, std::string_view name) {
+  for (std::string_view line : Split(headers, kCrLf)) {
+    const size_t colon = line.find(':');
+    if (colon == std::string_view::npos) continue;
+    if (EqualsIgnoringCase(TrimSpaces(line.substr(0, colon)), name)) {
+      return std::string(TrimSpaces(line.substr(colon + 1)));
+    }
+  }
+  return {};
 }
 
 std::string RemoveDuplicateItems(std::string_view text, std::string_view separator) {

@@ -22,6 +22,19 @@ enum WebMethod : int {
   kConnect = 7,
 };
 
+// Takes a response body as it arrives, for bodies that belong in a file rather than in
+// memory. Called on the thread that performs the request, never after it has returned.
+class BodySink {
+ public:
+  virtual ~BodySink() = default;
+  // A new response begins (after a redirect or an interim answer): whatever was written
+  // so far belonged to another response and is to be forgotten.
+  virtual void Restart() = 0;
+  // The next bytes of the body (content-decoded). Returning false stops the transfer,
+  // which then fails.
+  virtual bool Write(std::string_view bytes) = 0;
+};
+
 // Everything but the URL, with the defaults a caller gets when it leaves a value out.
 struct WebFetchOptions {
   int method = kGet;  // 0..7 (WebMethod); anything else is GET
@@ -52,6 +65,10 @@ struct WebFetchOptions {
   CURL* existing_handle = nullptr;
   // When cookies were given: cookies_received = MergeCookies(cookies, cookies received).
   bool merge_cookies = true;
+  // When set, the body goes to the sink as it arrives and WebFetchResult::body stays
+  // empty; the 64 MiB limit on kept bodies does not apply (the sink sets its own). The
+  // caller keeps ownership; the sink must outlive the call.
+  BodySink* body_sink = nullptr;
 };
 
 struct WebFetchResult {
@@ -84,6 +101,11 @@ WebFetchResult WebFetch(const std::string& url, const WebFetchOptions& options =
 // joined with "; ", exact duplicates dropped. MergeCookies("a=1; b=2", "b=3; c=deleted")
 // == "b=3; a=1". Pure function, thread-safe.
 std::string MergeCookies(std::string_view sent, std::string_view received);
+
+// The value of the first line of `headers` (lines "Name: value" ending in CR LF, as
+// WebFetchResult::response_headers holds them) whose name equals `name` ignoring ASCII
+// case, without surrounding blanks; empty when there is none. Pure function, thread-safe.
+std::string ResponseHeader(std::string_view headers, std::string_view name);
 
 // Splits text at separator, keeps the first occurrence of each exact item and joins them
 // with separator again. An empty separator returns text unchanged. Thread-safe.

@@ -31,6 +31,13 @@ class Gate {
     Arrive();
     changed_.wait(lock, [this] { return open_; });
   }
+  // Arrives and waits until the gate opens; false when `timeout` passed first (a test
+  // that forgot to open it ends instead of hanging).
+  bool Wait(std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    Arrive();
+    return changed_.wait_for(lock, timeout, [this] { return open_; });
+  }
   // Arrives and waits until the gate opens or `stop` is requested; true when it opened.
   bool Wait(std::stop_token stop) {
     std::unique_lock lock(mutex_);

@@ -78,10 +78,14 @@ void ServerProcess::CloseInput() {
 }
 
 bool ServerProcess::StartHeadless(const std::string& binary, int port,
-                                  const std::filesystem::path& config_dir) {
+                                  const std::filesystem::path& config_dir,
+                                  const std::map<std::string, std::string>& services) {
   const auto ini = config_dir / "sys.ini";
   for (const char* key : {"Radio", "SpeechToken", "SpeechAudio"}) {
     if (!settings::WriteProfileString(ini, "Services", key, "http://127.0.0.1:9")) return false;
+  }
+  for (const auto& [key, address] : services) {
+    if (!settings::WriteProfileString(ini, "Services", key, address)) return false;
   }
   return Start(binary, {"--headless", "--start", "--port", std::to_string(port), "--config-dir",
                         config_dir.string(), "--audio-output", "null"}) &&

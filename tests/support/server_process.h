@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -27,7 +28,10 @@ class ServerProcess {
   // Starts `binary` headless, serving on `port`, with its settings in `config_dir`, no
   // sound device, and every outside service of the server pointed at a closed loopback
   // port; then waits until it serves. False when it did not come up within 10 s.
-  bool StartHeadless(const std::string& binary, int port, const std::filesystem::path& config_dir);
+  // `services` points keys of sys.ini's "Services" section elsewhere (say "SpeechToken" and
+  // "SpeechAudio" at a local stand-in).
+  bool StartHeadless(const std::string& binary, int port, const std::filesystem::path& config_dir,
+                     const std::map<std::string, std::string>& services = {});
   // Types one console line.
   void Type(const std::string& line);
   // Waits until a line of standard output contains `text`; true when it came in time.

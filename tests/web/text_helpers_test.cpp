@@ -195,5 +195,12 @@ TEST(Unescape, Cases) {
   }
 }
 
+TEST(TrimBlanks, BothEndsOnlyAndTheChosenBlanks) {
+  EXPECT_EQ(TrimBlanks(" \t http://a/b c.png \r\n"), "http://a/b c.png");
+  EXPECT_EQ(TrimBlanks(" \r\n\t "), "");
+  EXPECT_EQ(TrimBlanks(""), "");
+  EXPECT_EQ(TrimBlanks("\tkey = value\r", " \t"), "key = value\r");
+}
+
 }  // namespace
 }  // namespace quilla::web

@@ -4,6 +4,7 @@
 
 #include "client/requests/list_menus.h"
 #include "protocol/messages.h"
+#include "support/outbox.h"
 
 namespace quilla::client {
 namespace {
@@ -24,18 +25,7 @@ SongRecord Song(const std::string& title) {
           "http://music.example/" + title + ".jpg", "[00:01.00]" + title};
 }
 
-// The connection's Send: records what went out, refuses while `connected` is false.
-struct Outbox {
-  bool connected = true;
-  std::vector<std::string> blocks;
-  SendBlock Send() {
-    return [this](std::string block) {
-      if (!connected) return false;
-      blocks.push_back(std::move(block));
-      return true;
-    };
-  }
-};
+using testing::Outbox;
 
 TEST(RequestLimiter, TheIntervalTable) {
   struct Step {
