@@ -1,6 +1,7 @@
 #pragma once
 // A plain HTTP GET for pictures and lyrics files.
 
+#include <atomic>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -13,5 +14,12 @@ namespace quilla::web {
 // whole transfer takes longer than timeout. Blocks the calling thread; thread-safe.
 std::optional<std::string> HttpGetBytes(
     const std::string& url, std::chrono::milliseconds timeout = std::chrono::seconds(15));
+
+// The same GET, abandoned once `cancel` turns true (libcurl looks at the flag many times a
+// second while data flows and about once a second while it waits), so that a program can
+// end without waiting for a slow server. An abandoned GET gives nullopt. `cancel` must
+// outlive the call.
+std::optional<std::string> HttpGetBytes(const std::string& url, std::chrono::milliseconds timeout,
+                                        const std::atomic<bool>& cancel);
 
 }  // namespace quilla::web

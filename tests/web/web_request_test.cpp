@@ -5,10 +5,12 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include "encoding/gbk.h"
-#include "web/http_get.h"
 #include "support/local_http_server.h"
+#include "support/wait_until.h"
+#include "web/http_get.h"
 
 namespace quilla::web {
 namespace {
@@ -132,6 +134,23 @@ TEST_F(WebRequestTest, HttpGetBytesGivesUpAtTheTimeout) {
   const auto started = std::chrono::steady_clock::now();
   EXPECT_EQ(HttpGetBytes(server_.Url("/stall"), std::chrono::milliseconds(300)), std::nullopt);
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+}
+
+TEST_F(WebRequestTest, HttpGetBytesCanBeCancelledFromAnotherThread) {
+  std::atomic<bool> cancel{false};
+  EXPECT_EQ(HttpGetBytes(server_.Url("/picture"), std::chrono::seconds(10), cancel)->size(), 10u);
+
+  // The stalled answer would come after 5 s ("late"); the cancel ends the GET before it.
+  std::optional<std::string> result = "not yet";
+  std::thread get(
+      [&] { result = HttpGetBytes(server_.Url("/stall"), std::chrono::minutes(1), cancel); });
+  ASSERT_TRUE(quilla::testing::WaitUntil([&] { return !server_.ArrivalsAt("/stall").empty(); }));
+  cancel = true;
+  get.join();
+  EXPECT_EQ(result, std::nullopt);
+  // A flag that is set already sends nothing.
+  EXPECT_EQ(HttpGetBytes(server_.Url("/picture"), std::chrono::seconds(10), cancel), std::nullopt);
+  EXPECT_EQ(server_.ArrivalsAt("/picture").size(), 1u);
 }
 
 TEST(HttpGetBytes, RefusedConnectionGivesNothing) {
