@@ -26,9 +26,13 @@ std::optional<ServerAddress> ParseServerAddress(std::string_view text) {
   return address;
 }
 
-std::optional<std::string> ResolveFirstIpv4(const std::string& host) {
+bool IsDottedIpv4(const std::string& host) {
   in_addr parsed{};
-  if (inet_pton(AF_INET, host.c_str(), &parsed) == 1) return host;
+  return inet_pton(AF_INET, host.c_str(), &parsed) == 1;
+}
+
+std::optional<std::string> ResolveFirstIpv4(const std::string& host) {
+  if (IsDottedIpv4(host)) return host;
   addrinfo hints{};
   hints.ai_family = AF_INET;
   hints.ai_socktype = SOCK_STREAM;

@@ -18,6 +18,9 @@ struct ServerAddress {
 // number in 1..65535, or a second ":".
 std::optional<ServerAddress> ParseServerAddress(std::string_view text);
 
+// Whether `host` is a dotted IPv4 address (no name resolution needed).
+bool IsDottedIpv4(const std::string& host);
+
 // `host` as a dotted IPv4 address: itself when it is one, else its first IPv4 address by
 // name resolution. std::nullopt when it resolves to none. Blocks on name resolution (call
 // it off the GUI thread); thread-safe.
