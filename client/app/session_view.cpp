@@ -11,6 +11,14 @@ QString Text(const std::string& utf8) {
   return QString::fromStdString(utf8);
 }
 
+// A lyrics line comes with the line break that ends it in the lyrics file; one line is
+// shown, without it.
+QString LyricsLine(const std::string& utf8) {
+  QString line = Text(utf8);
+  while (line.endsWith(QLatin1Char('\n')) || line.endsWith(QLatin1Char('\r'))) line.chop(1);
+  return line;
+}
+
 }  // namespace
 
 SessionView::SessionView(MainControls& controls, DesktopLyricsWindow& lyrics, TrayIcon& tray,
@@ -26,7 +34,7 @@ void SessionView::Apply(const SessionState& s, const SessionUpdate& u) {
   const FieldSet& changed = u.changed;
   // The now-playing area.
   if (changed.Has(F::kLyricsLine)) {
-    const QString line = Text(s.lyrics_line);
+    const QString line = LyricsLine(s.lyrics_line);
     lyrics_.SetText(line);
     c_.lyrics_line->setText(line);
   }

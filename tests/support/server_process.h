@@ -56,4 +56,10 @@ class ServerProcess {
   std::vector<std::string> lines_;
 };
 
+// Starts `binary` (quilla_server) headless and started on `port` with its settings in
+// `config_dir`, no sound device, and every outside service it knows pointing at a closed
+// loopback port; waits until it listens. False when it did not come up.
+bool StartHeadlessServer(ServerProcess& server, const std::string& binary,
+                         const std::filesystem::path& config_dir, int port);
+
 }  // namespace quilla::testing

@@ -126,7 +126,7 @@ TEST_F(SessionOnScreenTest, EveryServerMessageReachesItsControl) {
   EXPECT_FALSE(w.tray().balloon_shown());  // "是否弹窗" is not ticked
 
   Send({p::BuildSongProgress("200.75"), p::BuildSongTime("01:10 | 03:00"),
-        p::BuildLyricsLine("第一句歌词")});
+        p::BuildLyricsLine("第一句歌词\r\n")});  // a line comes with its line break
   EXPECT_TRUE(ProcessEventsUntil([&] { return w.lyrics().text() == "第一句歌词"; }));
   EXPECT_EQ(c().progress_bar->width(), 200);
   EXPECT_EQ(c().progress_bar->height(), 3);
