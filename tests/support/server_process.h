@@ -43,6 +43,8 @@ class ServerProcess {
   int SignalAndWait(int signal, std::chrono::milliseconds timeout);
   // Waits for the process to end by itself; the exit code, or -1 on a timeout.
   int Wait(std::chrono::milliseconds timeout);
+  // The process id while it runs (-1 otherwise), for looking at it from outside.
+  int Pid() const { return pid_; }
 
  private:
   void ReadOutput();
