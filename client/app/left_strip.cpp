@@ -42,7 +42,6 @@ void BuildLeftStrip(QWidget* window, MainControls& c) {
   c.avatar = new AvatarBox(strip);
   c.avatar->setObjectName(QStringLiteral("头像框"));
   c.avatar->setGeometry(28, 40, 65, 65);
-  c.avatar->setToolTip(QStringLiteral("双击修改头像"));
 
   c.name_label = MakeLabel(strip, QStringLiteral("姓名标签"), QStringLiteral("小猪猪"),
                            QRect(0, 112, 120, 22));
