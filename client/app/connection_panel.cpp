@@ -31,21 +31,18 @@ void BuildConnectionPanel(QWidget* page, MainControls& c) {
   c.lyrics_lock_box->setToolTip(QStringLiteral("锁定后桌面歌词不响应鼠标，点击会穿透到下面的窗口"));
 
   MakeHeading(panel, QStringLiteral("昵称修改"), QRect(8, 220, 120, 18));
-  c.nickname_box = new QLineEdit(QStringLiteral("你的名字"), panel);
-  c.nickname_box->setObjectName(QStringLiteral("姓名编辑框"));
-  c.nickname_box->setGeometry(8, 238, 168, 26);
+  c.nickname_box = MakeLineEdit(panel, QStringLiteral("姓名编辑框"), QStringLiteral("你的名字"),
+                                QRect(8, 238, 168, 26));
 
   MakeHeading(panel, QStringLiteral("IP设置"), QRect(8, 270, 100, 18));
   MakeHeading(panel, QStringLiteral("端口"), QRect(116, 270, 60, 18));
-  c.ip_box = new QLineEdit(QStringLiteral("192.168.9.25"), panel);
-  c.ip_box->setObjectName(QStringLiteral("IP编辑框"));
-  c.ip_box->setGeometry(8, 288, 104, 26);
+  c.ip_box = MakeLineEdit(panel, QStringLiteral("IP编辑框"), QStringLiteral("192.168.9.25"),
+                          QRect(8, 288, 104, 26));
   // An address box: four numbers of up to three digits, joined by dots.
   static const QRegularExpression kDotted(QStringLiteral("^(\\d{1,3})?(\\.(\\d{1,3})?){0,3}$"));
   c.ip_box->setValidator(new QRegularExpressionValidator(kDotted, c.ip_box));
-  c.port_box = new QLineEdit(QStringLiteral("800"), panel);
-  c.port_box->setObjectName(QStringLiteral("端口"));
-  c.port_box->setGeometry(116, 288, 60, 26);
+  c.port_box =
+      MakeLineEdit(panel, QStringLiteral("端口"), QStringLiteral("800"), QRect(116, 288, 60, 26));
 
   c.auto_connect_box = MakeCheckBox(panel, QStringLiteral("启动连接选择框"),
                                     QStringLiteral("启动连接"), QRect(8, 322, 120, 22), false);

@@ -16,15 +16,11 @@ void BuildSearchControls(HeaderStrip* header, MainControls& c) {
   c.search_frame = new QFrame(header);
   c.search_frame->setObjectName(QStringLiteral("搜索图片框"));
   c.search_frame->setGeometry(20, 17, 200, 30);
-  c.search_label = new PictureButton(
-      PictureButtonFaces(Picture::kSearch, QSize(16, 16), QSize(16, 16)), c.search_frame);
-  c.search_label->setObjectName(QStringLiteral("搜索歌曲"));
-  c.search_label->move(12, 7);
-  c.search_label->setCursor(Qt::PointingHandCursor);
-  c.search_label->setToolTip(QStringLiteral("搜索歌曲"));
-  c.search_box = new QLineEdit(QStringLiteral("搜索"), c.search_frame);
-  c.search_box->setObjectName(QStringLiteral("搜索框"));
-  c.search_box->setGeometry(34, 5, 157, 19);
+  c.search_label =
+      MakePictureButton(c.search_frame, QStringLiteral("搜索歌曲"), Picture::kSearch, QSize(16, 16),
+                        QSize(16, 16), QPoint(12, 7), QStringLiteral("搜索歌曲"));
+  c.search_box = MakeLineEdit(c.search_frame, QStringLiteral("搜索框"), QStringLiteral("搜索"),
+                              QRect(34, 5, 157, 19));
   c.search_box->setEnabled(false);
   QPalette silver = c.search_box->palette();
   silver.setColor(QPalette::Text, QColor(style::kSilver));
@@ -112,12 +108,9 @@ void BuildOnlinePage(QWidget* page, QWidget* window, MainControls& c) {
   BuildNowPlaying(page, c);
 
   // On the header strip's area, right under the close button.
-  c.settings_button = new PictureButton(
-      PictureButtonFaces(Picture::kGear, QSize(26, 26), QSize(20, 20)), c.online_header);
-  c.settings_button->setObjectName(QStringLiteral("设置按钮"));
-  c.settings_button->move(545, 32);
-  c.settings_button->setCursor(Qt::PointingHandCursor);
-  c.settings_button->setToolTip(QStringLiteral("连接设置"));
+  c.settings_button =
+      MakePictureButton(c.online_header, QStringLiteral("设置按钮"), Picture::kGear, QSize(26, 26),
+                        QSize(20, 20), QPoint(545, 32), QStringLiteral("连接设置"));
 }
 
 }  // namespace quilla::client

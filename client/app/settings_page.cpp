@@ -38,9 +38,7 @@ ColorPicker* MakeColorPicker(QWidget* parent, const QString& name, int color, co
 }
 
 void BuildFontGroup(QWidget* page, MainControls& c) {
-  auto* group = new QGroupBox(QStringLiteral("歌词字体"), page);
-  group->setObjectName(QStringLiteral("歌词字体"));
-  group->setGeometry(14, 76, 266, 408);
+  QGroupBox* group = MakeGroup(page, QStringLiteral("歌词字体"), QRect(14, 76, 266, 408));
   c.font_group = group;
 
   MakeHeading(group, QStringLiteral("字体型号："), QRect(14, 32, 76, 28));
@@ -94,15 +92,12 @@ void AddSampleRow(QWidget* group, int top, const QStringList& words, MainControl
 }
 
 void BuildVoiceGroup(QWidget* page, MainControls& c) {
-  auto* group = new QGroupBox(QStringLiteral("我想对你说"), page);
-  group->setObjectName(QStringLiteral("我想对你说"));
-  group->setGeometry(292, 76, 274, 408);
+  QGroupBox* group = MakeGroup(page, QStringLiteral("我想对你说"), QRect(292, 76, 274, 408));
   c.voice_group = group;
 
   MakeHeading(group, QStringLiteral("你想对谁说："), QRect(12, 30, 200, 18));
-  c.voice_target = new QLineEdit(QStringLiteral("vu"), group);
-  c.voice_target->setObjectName(QStringLiteral("编辑框1"));
-  c.voice_target->setGeometry(12, 50, 250, 28);
+  c.voice_target =
+      MakeLineEdit(group, QStringLiteral("编辑框1"), QStringLiteral("vu"), QRect(12, 50, 250, 28));
   MakeHeading(group, QStringLiteral("你想说的话："), QRect(12, 88, 200, 18));
   c.voice_text = new QPlainTextEdit(
       QStringLiteral("我爱你，如山间清爽的风，如古城温暖的光，从清晨到夜晚，由山野到书房。"),

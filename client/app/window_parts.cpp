@@ -37,6 +37,31 @@ QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& tex
   return box;
 }
 
+QLineEdit* MakeLineEdit(QWidget* parent, const QString& name, const QString& text,
+                        const QRect& at) {
+  auto* edit = new QLineEdit(text, parent);
+  edit->setObjectName(name);
+  edit->setGeometry(at);
+  return edit;
+}
+
+QGroupBox* MakeGroup(QWidget* parent, const QString& title, const QRect& at) {
+  auto* group = new QGroupBox(title, parent);
+  group->setObjectName(title);
+  group->setGeometry(at);
+  return group;
+}
+
+PictureButton* MakePictureButton(QWidget* parent, const QString& name, Picture picture, QSize size,
+                                 QSize glyph, QPoint at, const QString& tip) {
+  auto* button = new PictureButton(PictureButtonFaces(picture, size, glyph), parent);
+  button->setObjectName(name);
+  button->move(at);
+  button->setCursor(Qt::PointingHandCursor);
+  button->setToolTip(tip);
+  return button;
+}
+
 HeaderStrip* MakeHeader(QWidget* page, QWidget* window, const QString& name,
                         const QString& minimize_name, const QString& close_name,
                         PictureButton** minimize, PictureButton** close) {

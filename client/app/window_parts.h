@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include "client/app/main_controls.h"
+#include "client/app/pictures.h"
 
 namespace quilla::client {
 
@@ -36,6 +37,11 @@ QLabel* MakeHeading(QWidget* parent, const QString& text, const QRect& at);
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, const QRect& at);
 QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& text, const QRect& at,
                         bool checked);
+QLineEdit* MakeLineEdit(QWidget* parent, const QString& name, const QString& text, const QRect& at);
+QGroupBox* MakeGroup(QWidget* parent, const QString& title, const QRect& at);
+// A picture button of `size` at `at` showing `picture` at `glyph` size, with a tip.
+PictureButton* MakePictureButton(QWidget* parent, const QString& name, Picture picture, QSize size,
+                                 QSize glyph, QPoint at, const QString& tip);
 // The header strip of a page with its minimise and close picture buttons.
 HeaderStrip* MakeHeader(QWidget* page, QWidget* window, const QString& name,
                         const QString& minimize_name, const QString& close_name,

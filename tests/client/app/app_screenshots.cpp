@@ -7,7 +7,6 @@
 // client-main-history-connected.png, client-main-settings-connected.png).
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDir>
 #include <QPainter>
 #include <QStyleFactory>
@@ -21,6 +20,7 @@
 #include "support/screenshots.h"
 #include "support/stand_in_server.h"
 #include "support/temp_dir.h"
+#include "support/test_png.h"
 
 namespace {
 
@@ -46,11 +46,7 @@ std::string CoverPng() {
   p.setBrush(QColor(255, 255, 255, 60));
   for (int y = 184; y < 290; y += 14) p.drawRect(110 - (y - 170) / 3, y, 80 + (y - 170) * 2 / 3, 3);
   p.end();
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  cover.save(&buffer, "PNG");
-  return png.toStdString();
+  return quilla::testing::PngBytes(cover);
 }
 
 void WriteHistory(const std::filesystem::path& file) {

@@ -27,7 +27,7 @@ class MainWindowServerTest : public WindowFixture {
                                                      server_dir_.path(), port_));
 
     song_ = quilla::testing::WavTone(60.0, 440.0, 8000);
-    cover_ = SolidPng(Qt::red);
+    cover_ = PngOf(Qt::red);
     web_.server().Get("/long.wav", [this](const httplib::Request&, httplib::Response& res) {
       res.set_content(song_, "audio/wav");
     });

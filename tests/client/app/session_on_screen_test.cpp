@@ -21,15 +21,15 @@ class PictureService {
  public:
   PictureService() {
     http_.server().Get("/red.png", [](const httplib::Request&, httplib::Response& res) {
-      res.set_content(SolidPng(Qt::red), "image/png");
+      res.set_content(PngOf(Qt::red), "image/png");
     });
     http_.server().Get("/blue.png", [](const httplib::Request&, httplib::Response& res) {
-      res.set_content(SolidPng(Qt::blue), "image/png");
+      res.set_content(PngOf(Qt::blue), "image/png");
     });
     http_.server().Get("/slow/red.png", [this](const httplib::Request&, httplib::Response& res) {
       std::unique_lock lock(mutex_);
       released_cv_.wait_for(lock, std::chrono::minutes(1), [this] { return released_; });
-      res.set_content(SolidPng(Qt::red), "image/png");
+      res.set_content(PngOf(Qt::red), "image/png");
     });
     http_.Start();
   }

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPoint>
@@ -16,9 +15,11 @@
 #include "client/app/main_window.h"
 #include "support/qt_test_support.h"
 #include "support/temp_dir.h"
+#include "support/test_png.h"
 
 namespace quilla::client::testing {
 
+using quilla::testing::PngOf;
 using quilla::testing::ProcessEventsUntil;
 
 class WindowFixture : public ::testing::Test {
@@ -58,17 +59,6 @@ class WindowFixture : public ::testing::Test {
 inline void LeftPress(QWidget* widget, QPoint at = QPoint(10, 10)) {
   QTest::mousePress(widget, Qt::LeftButton, Qt::NoModifier, at);
   QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, at);
-}
-
-// A `size` × `size` PNG of one colour.
-inline std::string SolidPng(QColor colour, int size = 40) {
-  QImage image(size, size, QImage::Format_RGB32);
-  image.fill(colour);
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
-  return png.toStdString();
 }
 
 inline QColor Middle(const QImage& picture) {
