@@ -40,6 +40,7 @@ MainWindow::MainWindow(ClientSettings settings, Options options, QWidget* parent
   setWindowIcon(ProgramIcon());
   setFixedSize(kWidth, kHeight);
   setAttribute(Qt::WA_StyledBackground);
+  RegisterPictureResources();
   style::ApplyMainWindowPalette(this);
   setStyleSheet(style::MainWindowStyleSheet());
 

@@ -11,7 +11,7 @@
 
 // The drawings are compiled into this static library; its resources must be registered
 // by hand (outside any namespace), once, before the first is read.
-static void RegisterPictureResources() {
+static void InitPictureResources() {
   Q_INIT_RESOURCE(pictures);
 }
 
@@ -30,8 +30,7 @@ QString ResourceOf(Picture picture) {
 
 // The drawing's text with its ink swapped; read once per picture.
 QByteArray SvgText(Picture picture, const QColor& ink) {
-  static const bool registered = (RegisterPictureResources(), true);
-  (void)registered;
+  RegisterPictureResources();
   static QHash<int, QByteArray> texts;
   const int key = static_cast<int>(picture);
   if (!texts.contains(key)) {
@@ -47,6 +46,11 @@ QByteArray SvgText(Picture picture, const QColor& ink) {
 }
 
 }  // namespace
+
+void RegisterPictureResources() {
+  static const bool registered = (InitPictureResources(), true);
+  (void)registered;
+}
 
 void PaintPicture(QPainter& painter, Picture picture, const QRectF& target, const QColor& ink) {
   QSvgRenderer renderer(SvgText(picture, ink));

@@ -27,6 +27,11 @@ enum class Picture {
   kHeaderWave,  // the soft waves along the header strips
 };
 
+// Makes the drawings readable by their resource names (":/quilla/client/...svg"), as the
+// style sheet reads some of them. Called by the main window before its style sheet; the
+// functions below call it themselves.
+void RegisterPictureResources();
+
 // The line art of the pictures is drawn in this ink; RenderPicture and PaintPicture can
 // draw it in another.
 inline constexpr QRgb kPictureInk = 0x3d4a57;

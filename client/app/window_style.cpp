@@ -83,6 +83,10 @@ QLineEdit:focus { border-color: #1fb57a; }
 QPlainTextEdit { border: 1px solid #d5dce3; border-radius: 4px; background: #ffffff; }
 QPlainTextEdit:focus { border-color: #1fb57a; }
 QComboBox { border: 1px solid #d5dce3; border-radius: 4px; padding: 2px 6px; background: #ffffff; }
+QComboBox:focus, QComboBox:on { border-color: #1fb57a; }
+QComboBox::drop-down { border: none; width: 22px; subcontrol-origin: padding; subcontrol-position: right center; }
+QComboBox::down-arrow { image: url(:/quilla/client/chevron.svg); width: 12px; height: 12px; }
+QComboBox QAbstractItemView { border: 1px solid #d5dce3; selection-background-color: #d7f3e6; selection-color: #1f2933; }
 
 QGroupBox {
   border: 1px solid #e6eaee; border-radius: 6px; margin-top: 10px; padding-top: 8px;

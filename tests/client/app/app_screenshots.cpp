@@ -93,6 +93,7 @@ int main(int argc, char** argv) {
   profile.ip = "127.0.0.1";
   profile.port = std::to_string(server.port());
   profile.nickname = "小林";
+  profile.notice = "公告：周五晚八点，三楼活动室点歌会！";
   profile.popups = false;
   profile.show_lyrics = true;
   settings.SaveProfile(profile);
