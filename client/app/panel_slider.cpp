@@ -16,7 +16,6 @@ void PanelSlider::SnapTo(int left) {
   timer_.stop();
   if (panel_ == nullptr) return;
   panel_->move(left, panel_->y());
-  emit Settled(left);
 }
 
 void PanelSlider::Toggle() {

@@ -42,10 +42,6 @@ class PanelSlider : public QObject {
   void SlideOpenIfClosed();
   void SnapClosedIfOpen();
 
- signals:
-  // The panel has reached an end (after a slide or a snap).
-  void Settled(int left);
-
  private:
   void StartSlide(int target);
   void Step();

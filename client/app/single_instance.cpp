@@ -7,6 +7,8 @@
 #include <QLocalSocket>
 #include <QThread>
 
+#include <cstdio>
+
 namespace quilla::client {
 namespace {
 
@@ -39,11 +41,19 @@ SingleInstance::~SingleInstance() {
 }
 
 bool SingleInstance::Acquire() {
-  if (!lock_->tryLock(0)) return false;
+  if (!lock_->tryLock(0)) {
+    if (lock_->error() == QLockFile::LockFailedError) return false;
+    // The folder does not let us write a lock (read-only, full): a client that cannot
+    // tell whether another runs still starts; the settings will not be saved there either.
+    std::fprintf(stderr, "无法在设置文件夹中建立锁文件：%s\n", qPrintable(lock_path_));
+  }
   // Holding the lock, any socket of that name is a leftover of a client that died.
   QLocalServer::removeServer(name_);
   server_.setSocketOptions(QLocalServer::UserAccessOption);
-  return server_.listen(name_);
+  if (!server_.listen(name_)) {
+    std::fprintf(stderr, "以后的启动无法联系到本客户端：%s\n", qPrintable(server_.errorString()));
+  }
+  return true;
 }
 
 bool SingleInstance::AskRunningToRaise(std::chrono::milliseconds limit) {

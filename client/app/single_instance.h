@@ -25,6 +25,8 @@ class SingleInstance : public QObject {
   ~SingleInstance() override;
 
   // True when this process is now the client of the folder; it then answers later starts.
+  // False only when another live client holds the lock. (Where no lock can be written at
+  // all, this client runs unguarded rather than not at all.)
   bool Acquire();
   // For a later start (Acquire gave false): asks the running client to come to the front
   // and waits at most `limit` for its answer. True when it answered.
