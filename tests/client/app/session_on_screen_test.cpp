@@ -100,6 +100,23 @@ TEST_F(SessionOnScreenTest, ConnectingEnablesTheRequestControlsAndPutsThePanelAw
   EXPECT_EQ(p::FieldsUtf8(joins.back()).at(0), "Ann");
 }
 
+TEST_F(SessionOnScreenTest, AutoConnectJoinsAtStartWithoutAPress) {
+  ProfileSettings profile;
+  profile.ip = "127.0.0.1";
+  profile.port = std::to_string(server_.port());
+  profile.nickname = "Auto";
+  profile.auto_connect = true;
+  ASSERT_TRUE(ClientSettings(dir()).SaveProfile(profile));
+  Open();
+  // The start-up connect does not say "连接中...".
+  EXPECT_EQ(c().connection_status->text(), QStringLiteral("Quilla客户端 V3.7"));
+  EXPECT_FALSE(c().connect_button->isEnabled());
+  ASSERT_TRUE(ProcessEventsUntil([&] { return c().connect_button->text() == "已连接"; }));
+  ASSERT_TRUE(server_.WaitForMessages(p::Command::kUserJoin));
+  EXPECT_EQ(p::FieldsUtf8(server_.Received().back()).at(0), "Auto");
+  EXPECT_TRUE(c().auto_connect_box->isChecked());
+}
+
 TEST_F(SessionOnScreenTest, EveryServerMessageReachesItsControl) {
   MainWindow& w = Open();
   c().nickname_box->setText(QStringLiteral("Ann"));
