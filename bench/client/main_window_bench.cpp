@@ -2,8 +2,8 @@
 // "歌词变更"), as the listener runs it.
 // - BM_ClientProcessCpu: the real quilla_client program connected to a stand-in server
 //   (--server on loopback) that sends ten ticks a second for a minute; the program's CPU
-//   time (user + system, from /proc) in per cent of one core. Baseline in the same run:
-//   the same program connected and idle for a quarter of that time.
+//   time (all its threads, as the scheduler counts it) in per cent of one core. Baseline in the
+//   same run: the same program connected and idle for a quarter of that time.
 // - BM_TickToRepaintedBar: the main window in this process; each tick is sent at the
 //   pace of the server and timed from its send until the progress bar has been repainted
 //   at its new width (median, p99). Baseline BM_TickToTransport: the same ticks until a
@@ -14,7 +14,6 @@
 
 #include <benchmark/benchmark.h>
 #include <signal.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -23,9 +22,9 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <filesystem>
 #include <fstream>
 #include <mutex>
-#include <sstream>
 #include <thread>
 
 #include "bench/client/ticks.h"
@@ -49,21 +48,19 @@ std::chrono::seconds RunLength() {
 
 constexpr auto kTickPeriod = 100ms;
 
-// CPU time (user + system) that process `pid` has used, in seconds.
+// CPU time that process `pid` has used, all its threads, in seconds: the scheduler's own
+// count in nanoseconds (/proc/PID/task/TID/schedstat, first field), finer than the clock
+// ticks of /proc/PID/stat.
 double ProcessCpuSeconds(int pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const std::size_t end_of_name = stat.rfind(')');
-  if (end_of_name == std::string::npos) return 0;
-  std::istringstream fields(stat.substr(end_of_name + 2));
-  std::string field;
-  unsigned long long utime = 0, stime = 0;
-  // Fields after the name start at number 3 (state); utime is 14, stime 15.
-  for (int number = 3; number <= 15 && fields >> field; ++number) {
-    if (number == 14) utime = std::stoull(field);
-    if (number == 15) stime = std::stoull(field);
+  double total_ns = 0;
+  std::error_code ec;
+  const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+  for (const auto& task : std::filesystem::directory_iterator(tasks, ec)) {
+    std::ifstream in(task.path() / "schedstat");
+    double ns = 0;
+    if (in >> ns) total_ns += ns;
   }
-  return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+  return total_ns / 1e9;
 }
 
 // Sends ticks at the server's pace for `length`; `each(n)` after tick n went out.
