@@ -14,34 +14,18 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "bench/client/ticks.h"
 #include "client/core/client_link.h"
 #include "client/core/client_session.h"
 #include "protocol/client_transport.h"
 #include "protocol/messages.h"
-#include "protocol/server_transport.h"
+#include "support/stand_in_server.h"
 #include "support/task_queue.h"
 
 namespace quilla::bench {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Tick n of a 3-minute song with a lyrics line, as the server builds it.
-std::vector<std::string> TickBlocks(int n) {
-  const int second = n / 10;
-  char time_text[32];
-  std::snprintf(time_text, sizeof time_text, "%02d:%02d | 03:00", second / 60, second % 60);
-  return {protocol::BuildSongProgress(std::to_string(n * 400.0 / 1800)),
-          protocol::BuildSongTime(time_text),
-          protocol::BuildLyricsLine("第" + std::to_string(second) + "句歌词")};
-}
-
-// A minute of ticks, so that every applied value differs from the one before.
-std::vector<std::vector<std::string>> Ticks() {
-  std::vector<std::vector<std::string>> ticks;
-  for (int n = 0; n < 600; ++n) ticks.push_back(TickBlocks(n));
-  return ticks;
-}
 
 void BM_ApplyTick(benchmark::State& state) {
   const auto ticks = Ticks();
@@ -72,48 +56,16 @@ BENCHMARK(BM_DecodeTick)->Repetitions(5)->ReportAggregatesOnly(true);
 
 constexpr int kRounds = 2000;
 
-// A server transport on a free loopback port that remembers its one client.
-class TickServer {
- public:
-  TickServer() {
-    protocol::ServerTransportOptions options;
-    options.bind_address = "127.0.0.1";
-    transport_ = std::make_unique<protocol::ServerTransport>(options);
-    transport_->Start(0, [this](protocol::ServerEvent&& e) {
-      if (e.kind != protocol::ServerEvent::Kind::kConnected) return;
-      std::lock_guard lock(mutex_);
-      client_ = e.handle;
-      cv_.notify_all();
-    });
-  }
-  int port() const { return transport_->port(); }
-  bool WaitForClient() {
-    std::unique_lock lock(mutex_);
-    return cv_.wait_for(lock, std::chrono::seconds(5), [this] { return client_ != 0; });
-  }
-  // One tick in one write, as the server's progress tick sends it.
-  void SendTick(const std::vector<std::string>& blocks) {
-    protocol::ServerTransport::SendBatch batch(*transport_);
-    for (const auto& block : blocks) transport_->Send(client_, block);
-  }
-
- private:
-  std::unique_ptr<protocol::ServerTransport> transport_;
-  std::mutex mutex_;
-  std::condition_variable cv_;
-  protocol::ClientHandle client_ = 0;
-};
-
 // Sends one tick per iteration and times it until `arrived(n)` says that the n-th tick
 // (counting from 1) has got where it is measured to; reports the median and the 99th
 // percentile.
 template <typename Arrived>
-void TimeTicks(benchmark::State& state, TickServer& server, Arrived arrived) {
+void TimeTicks(benchmark::State& state, testing::StandInServer& server, Arrived arrived) {
   const auto ticks = Ticks();
   std::vector<double> micros;
   for (auto _ : state) {
     const auto sent = Clock::now();
-    server.SendTick(ticks[micros.size() % ticks.size()]);
+    server.Broadcast(ticks[micros.size() % ticks.size()]);
     if (!arrived(micros.size() + 1)) {
       state.SkipWithError("the tick did not arrive");
       return;
@@ -128,7 +80,7 @@ void TimeTicks(benchmark::State& state, TickServer& server, Arrived arrived) {
 }
 
 void BM_TickToGuiState(benchmark::State& state) {
-  TickServer server;
+  testing::StandInServer server;
   testing::TaskQueue gui;
   testing::ManualTimers timers;
   // Lyrics lines applied: the last of the tick's three messages.
@@ -140,7 +92,7 @@ void BM_TickToGuiState(benchmark::State& state) {
   client::ClientLink link({gui.Poster(), timers.PostAfter()}, std::move(hooks));
   link.Connect("127.0.0.1", std::to_string(server.port()), client::ConnectTrigger::kButton);
   if (!gui.RunUntil([&] { return link.state().connect_button_caption == "已连接"; }) ||
-      !server.WaitForClient()) {
+      !server.WaitForClients()) {
     state.SkipWithError("no connection");
     return;
   }
@@ -150,7 +102,7 @@ void BM_TickToGuiState(benchmark::State& state) {
 BENCHMARK(BM_TickToGuiState)->Iterations(kRounds)->UseManualTime();
 
 void BM_TickToTransport(benchmark::State& state) {
-  TickServer server;
+  testing::StandInServer server;
   std::mutex mutex;
   std::condition_variable cv;
   std::size_t received = 0;
@@ -162,7 +114,7 @@ void BM_TickToTransport(benchmark::State& state) {
                         ++received;
                         cv.notify_all();
                       }) ||
-      !server.WaitForClient()) {
+      !server.WaitForClients()) {
     state.SkipWithError("no connection");
     return;
   }

@@ -18,6 +18,16 @@ std::optional<ClientOptions> ParseClientOptions(const std::vector<std::string>& 
         return std::nullopt;
       }
       options.config_dir = args[++i];
+    } else if (arg == "--server") {
+      if (i + 1 >= args.size()) {
+        *error = "--server 需要一个地址";
+        return std::nullopt;
+      }
+      options.server = ParseServerAddress(args[++i]);
+      if (!options.server) {
+        *error = "--server 的地址无效：" + args[i];
+        return std::nullopt;
+      }
     } else {
       *error = "未知参数：" + arg;
       return std::nullopt;

@@ -6,10 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "client/core/server_address.h"
+
 namespace quilla::client {
 
 struct ClientOptions {
   std::filesystem::path config_dir;  // where pz.ini and the other settings files live
+  // --server: fill the address boxes with it and connect at start, for this run only
+  // (closing saves the address the settings held before).
+  std::optional<ServerAddress> server;
   bool help = false;
 };
 
@@ -20,6 +25,7 @@ std::optional<ClientOptions> ParseClientOptions(const std::vector<std::string>& 
                                                 const std::filesystem::path& program_dir,
                                                 std::string* error);
 
-inline constexpr const char* kClientUsage = "用法: quilla_client [--config-dir DIR]";
+inline constexpr const char* kClientUsage =
+    "用法: quilla_client [--config-dir DIR] [--server ADDRESS[:PORT]]";
 
 }  // namespace quilla::client

@@ -88,6 +88,7 @@ std::optional<ProfileSettings> ClientSettings::LoadProfile() const {
   p.popups = CheckBoxState(get("是否弹窗"));
   p.auto_connect = CheckBoxState(get("是否打开启动"));
   p.show_lyrics = CheckBoxState(get("是否显示歌词"));
+  p.lyrics_locked = CheckBoxState(get("锁定歌词"));
   return p;
 }
 
@@ -127,6 +128,7 @@ bool ClientSettings::SaveProfile(const ProfileSettings& profile) const {
   SetProfileKeys(edit, profile);
   edit.SetBool("是否打开启动", profile.auto_connect);
   edit.SetBool("是否显示歌词", profile.show_lyrics);
+  edit.SetBool("锁定歌词", profile.lyrics_locked);
   return edit.Save();
 }
 

@@ -37,6 +37,9 @@ struct ProfileSettings {
   std::optional<bool> popups;
   std::optional<bool> auto_connect;
   std::optional<bool> show_lyrics;
+  // "锁定歌词": the desktop lyrics line ignores the mouse. Our own key, written after the
+  // others; older files lack it (std::nullopt: the check box keeps its designed state).
+  std::optional<bool> lyrics_locked;
   bool operator==(const ProfileSettings&) const = default;
 };
 

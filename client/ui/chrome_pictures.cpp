@@ -1,5 +1,6 @@
 #include "client/ui/chrome_pictures.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPen>
 
@@ -14,11 +15,14 @@ struct Face {
 };
 
 QPixmap DrawFace(QSize size, ButtonGlyph glyph, const Face& face) {
-  QPixmap pixmap(size);
+  // Drawn for the screen's pixel density, so that the glyph stays sharp on HiDPI screens.
+  const qreal ratio = qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
+  QPixmap pixmap(size * ratio);
+  pixmap.setDevicePixelRatio(ratio);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
   painter.setRenderHint(QPainter::Antialiasing);
-  painter.fillRect(pixmap.rect(), face.background);
+  painter.fillRect(QRect(QPoint(0, 0), size), face.background);
   const double cx = size.width() / 2.0;
   const double cy = size.height() / 2.0;
   const double half = std::min(size.width(), size.height()) * 0.2;

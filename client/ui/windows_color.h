@@ -18,4 +18,9 @@ inline QColor ColorFromWindows(std::int64_t value, int alpha = 255) {
                 static_cast<int>((bits >> 16) & 0xFF), std::clamp(alpha, 0, 255));
 }
 
+// The Windows colour value of `color` (its alpha is dropped).
+inline int WindowsFromColor(const QColor& color) {
+  return color.red() | (color.green() << 8) | (color.blue() << 16);
+}
+
 }  // namespace quilla::client

@@ -150,4 +150,15 @@ int ServerProcess::SignalAndWait(int signal, std::chrono::milliseconds timeout) 
   return code;
 }
 
+bool StartHeadlessServer(ServerProcess& server, const std::string& binary,
+                         const std::filesystem::path& config_dir, int port) {
+  const auto ini = config_dir / "sys.ini";
+  for (const char* key : {"Radio", "SpeechToken", "SpeechAudio"}) {
+    settings::WriteProfileString(ini, "Services", key, "http://127.0.0.1:9");
+  }
+  return server.Start(binary, {"--headless", "--start", "--port", std::to_string(port),
+                               "--config-dir", config_dir.string(), "--audio-output", "null"}) &&
+         server.WaitForLine("服务端启动成功", std::chrono::seconds(10));
+}
+
 }  // namespace quilla::testing

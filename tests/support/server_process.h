@@ -51,6 +51,8 @@ class ServerProcess {
   int SignalAndWait(int signal, std::chrono::milliseconds timeout);
   // Waits for the process to end by itself; the exit code, or -1 on a timeout.
   int Wait(std::chrono::milliseconds timeout);
+  // The process id while it runs (-1 otherwise), for looking at it from outside.
+  int Pid() const { return pid_; }
 
  private:
   void ReadOutput();
@@ -63,5 +65,11 @@ class ServerProcess {
   std::condition_variable cv_;
   std::vector<std::string> lines_;
 };
+
+// Starts `binary` (quilla_server) headless and started on `port` with its settings in
+// `config_dir`, no sound device, and every outside service it knows pointing at a closed
+// loopback port; waits until it listens. False when it did not come up.
+bool StartHeadlessServer(ServerProcess& server, const std::string& binary,
+                         const std::filesystem::path& config_dir, int port);
 
 }  // namespace quilla::testing

@@ -1,35 +1,8 @@
 #pragma once
-// Hands work from any thread to one QObject's thread, for as long as that object wants it.
-// Both the engine's notifications and the cover downloads finish on other threads and
-// must never touch a window that is being destroyed: the window detaches its poster
-// first, and everything posted later is dropped.
+// The server window hands work to the GUI thread through the poster both programs share.
 
-#include <QObject>
-
-#include <functional>
-#include <memory>
-#include <mutex>
+#include "qt/gui_poster.h"
 
 namespace quilla::server {
-
-class GuiPoster {
- public:
-  // `target` must outlive the poster or call Detach() before it dies.
-  static std::shared_ptr<GuiPoster> Create(QObject* target);
-
-  // Any thread: queues `task` to run on the target's thread and returns at once. Tasks run
-  // in posting order. After Detach(), or once the target is gone, the task is dropped.
-  void Post(std::function<void()> task);
-
-  // Target's thread: stops all later posts. Tasks already queued are discarded together
-  // with the target's pending events when it is destroyed. Idempotent.
-  void Detach();
-
- private:
-  explicit GuiPoster(QObject* target) : target_(target) {}
-
-  std::mutex mutex_;
-  QObject* target_;
-};
-
+using qt::GuiPoster;
 }  // namespace quilla::server

@@ -42,6 +42,14 @@ TEST(ClientOptionsTest, BadArguments) {
       {{"--config-dir"}, "--config-dir 需要一个目录"},
       {{"--config-dir", ""}, "--config-dir 需要一个目录"},
       {{"--port", "800"}, "未知参数：--port"},
+      {{"--server"}, "--server 需要一个地址"},
+      {{"--server", ""}, "--server 的地址无效："},
+      {{"--server", ":800"}, "--server 的地址无效：:800"},
+      {{"--server", "10.0.0.1:"}, "--server 的地址无效：10.0.0.1:"},
+      {{"--server", "10.0.0.1:0"}, "--server 的地址无效：10.0.0.1:0"},
+      {{"--server", "10.0.0.1:65536"}, "--server 的地址无效：10.0.0.1:65536"},
+      {{"--server", "10.0.0.1:80x"}, "--server 的地址无效：10.0.0.1:80x"},
+      {{"--server", "10.0.0.1:8:9"}, "--server 的地址无效：10.0.0.1:8:9"},
   };
   for (const auto& c : cases) {
     std::string error;
@@ -52,6 +60,34 @@ TEST(ClientOptionsTest, BadArguments) {
   auto help = ParseClientOptions({"--help"}, "/tmp", &error);
   ASSERT_TRUE(help);
   EXPECT_TRUE(help->help);
+}
+
+TEST(ClientOptionsTest, TheServerAddressForThisRun) {
+  struct Case {
+    const char* text;
+    ServerAddress expected;
+  } cases[] = {
+      {"192.168.1.20", {"192.168.1.20", std::nullopt}},
+      {"192.168.1.20:8800", {"192.168.1.20", 8800}},
+      {"speakers.lan:65535", {"speakers.lan", 65535}},
+      {"localhost", {"localhost", std::nullopt}},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    auto options = ParseClientOptions({"--server", c.text}, "/tmp", &error);
+    ASSERT_TRUE(options) << c.text << ": " << error;
+    EXPECT_EQ(options->server, c.expected) << c.text;
+  }
+  std::string error;
+  EXPECT_FALSE(ParseClientOptions({}, "/tmp", &error)->server);
+}
+
+TEST(ClientOptionsTest, AHostNameResolvesToItsFirstIpv4Address) {
+  EXPECT_EQ(ResolveFirstIpv4("10.1.2.3"), "10.1.2.3");
+  EXPECT_EQ(ResolveFirstIpv4("localhost"), "127.0.0.1");
+  // (Names that fail to resolve would ask a name server off this machine; an empty name
+  // fails here without asking anybody.)
+  EXPECT_EQ(ResolveFirstIpv4(""), std::nullopt);
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ TEST(ClientSettingsTest, EveryKeyReadAndWrittenBackByteExactly) {
   ASSERT_TRUE(s.profile);
   EXPECT_EQ(*s.profile,
             (ProfileSettings{"192.168.1.20", "8800", "小猪猪", "http://img.example/头像.png",
-                             "公告：今晚八点开唱", true, false, true}));
+                             "公告：今晚八点开唱", true, false, true, std::nullopt}));
   ASSERT_TRUE(s.lyrics_font);
   EXPECT_EQ(*s.lyrics_font, (LyricsFontSettings{2, 4, true, false, true}));
   ASSERT_TRUE(s.lyrics_colors);
@@ -126,9 +126,10 @@ TEST(ClientSettingsTest, ABooleanCountsOnlyWhenExactlyZhen) {
     TempDir dir;
     WriteBytes(dir / "gcsz.ini", encoding::Utf8ToGbk(std::string("[GECI]\r\n字体加粗=") + c.stored +
                                                      "\r\n字体下划线=" + c.stored + "\r\n"));
-    WriteBytes(dir / "pz.ini", encoding::Utf8ToGbk(std::string("[Wind]\r\n是否弹窗=") + c.stored +
-                                                   "\r\n是否打开启动=" + c.stored +
-                                                   "\r\n是否显示歌词=" + c.stored + "\r\n"));
+    WriteBytes(dir / "pz.ini",
+               encoding::Utf8ToGbk(std::string("[Wind]\r\n是否弹窗=") + c.stored +
+                                   "\r\n是否打开启动=" + c.stored + "\r\n是否显示歌词=" + c.stored +
+                                   "\r\n锁定歌词=" + c.stored + "\r\n"));
     const ClientSettings settings(dir.path());
     const auto font = settings.LoadLyricsFont();
     ASSERT_TRUE(font);
@@ -139,6 +140,7 @@ TEST(ClientSettingsTest, ABooleanCountsOnlyWhenExactlyZhen) {
     EXPECT_EQ(profile->popups, c.check_box);
     EXPECT_EQ(profile->auto_connect, c.check_box);
     EXPECT_EQ(profile->show_lyrics, c.check_box);
+    EXPECT_EQ(profile->lyrics_locked, c.check_box);
   }
 }
 
@@ -158,13 +160,26 @@ TEST(ClientSettingsTest, AMissingKeyReadsAsEmptyOrZero) {
 TEST(ClientSettingsTest, ExitProfileKeepsTheAutoConnectStateUnderItsOldKey) {
   TempDir dir;
   const ClientSettings settings(dir.path());
-  const ProfileSettings p{"192.168.9.25", "800", "你的名字", "http://a/b.png",
-                          "公告",         false, true,       true};
+  const ProfileSettings p{"192.168.9.25", "800", "你的名字", "http://a/b.png", "公告",
+                          false,          true,  true,       std::nullopt};
   ASSERT_TRUE(settings.SaveExitProfile(p));
   EXPECT_EQ(encoding::GbkToUtf8(ReadBytes(dir / "e.ini")),
             "[Wind]\r\nIP=192.168.9.25\r\n端口=800\r\n用户名=你的名字\r\n头像=http://a/b.png\r\n"
             "公告=公告\r\n是否弹窗=假\r\n昵称是否显示=真\r\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "pz.ini"));
+}
+
+TEST(ClientSettingsTest, TheLyricsLockIsKeptInPzIniButNotInEIni) {
+  TempDir dir;
+  const ClientSettings settings(dir.path());
+  ProfileSettings p{"10.0.0.1", "800", "Ann", "", "", true, false, true, true};
+  ASSERT_TRUE(settings.SaveProfile(p));
+  EXPECT_EQ(encoding::GbkToUtf8(ReadBytes(dir / "pz.ini")),
+            "[Wind]\r\nIP=10.0.0.1\r\n端口=800\r\n用户名=Ann\r\n头像=\r\n公告=\r\n是否弹窗=真\r\n"
+            "是否打开启动=假\r\n是否显示歌词=真\r\n锁定歌词=真\r\n");
+  EXPECT_EQ(settings.LoadProfile(), p);
+  ASSERT_TRUE(settings.SaveExitProfile(p));
+  EXPECT_EQ(encoding::GbkToUtf8(ReadBytes(dir / "e.ini")).find("锁定歌词"), std::string::npos);
 }
 
 TEST(ClientSettingsTest, AFolderThatCannotBeMadeFailsTheSave) {

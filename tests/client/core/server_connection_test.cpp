@@ -235,7 +235,7 @@ TEST_F(ServerConnectionTest, ALostConnectionIsRetriedUntilTheServerIsBack) {
 TEST_F(ServerConnectionTest, AKickSavesTheSettingsAndHistoryThenEnds) {
   const ClientSettings settings(dir_ / "client");
   const ProfileSettings profile{"127.0.0.1", std::to_string(port_), "Ann", "", "", true, false,
-                                true};
+                                true, std::nullopt};
   bool saved_before_exit = false;
   bool exited = false;
   save_before_exit_ = [&] {

@@ -8,13 +8,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
-#include <QLinearGradient>
-#include <QPainter>
 #include <QScreen>
 #include <QWindow>
 
 #include <cstdio>
-#include <functional>
 
 #include "client/ui/balloon_popup.h"
 #include "client/ui/desktop_lyrics_window.h"
@@ -23,33 +20,14 @@
 #include "client/ui/platform_choice.h"
 #include "client/ui/tray_icon.h"
 #include "client/ui/window_shadow.h"
-#include "support/qt_test_support.h"
+#include "support/screenshots.h"
 
 namespace {
 
 using quilla::client::DesktopLyricsWindow;
-
-// A desktop to look through the transparent parts at: a sky gradient and a document window.
-class Desktop : public QWidget {
- public:
-  Desktop() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {}
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    QLinearGradient sky(0, 0, 0, height());
-    sky.setColorAt(0, QColor(0x2c, 0x5d, 0x8a));
-    sky.setColorAt(1, QColor(0x9c, 0xc3, 0xd8));
-    p.fillRect(rect(), sky);
-    const QRect document(60, height() - 330, 520, 300);
-    p.fillRect(document, QColor(0xf4, 0xf4, 0xf2));
-    p.fillRect(document.adjusted(0, 0, 0, -document.height() + 28), QColor(0xd8, 0xdc, 0xe0));
-    p.setPen(QColor(0x9a, 0xa0, 0xa6));
-    for (int y = document.top() + 50; y < document.bottom() - 10; y += 22) {
-      p.drawLine(document.left() + 24, y, document.right() - 24, y);
-    }
-  }
-};
+using quilla::testing::SaveScreenArea;
+using quilla::testing::ScreenPixel;
+using quilla::testing::Settle;
 
 // Stands for the client's main window: a left strip and a header strip with the chrome.
 QWidget* MakeMainWindow() {
@@ -71,26 +49,6 @@ QWidget* MakeMainWindow() {
   quilla::client::AddCloseButton(strip, QPoint(546, 0));
   quilla::client::DragWindowByStrip(strip, main);
   return main;
-}
-
-bool Save(const QRect& area, const QString& path) {
-  const bool saved = QGuiApplication::primaryScreen()
-                         ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
-                         .save(path);
-  if (!saved) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-  return saved;
-}
-
-// Lets the X server draw what was shown: waits until `drawn` holds.
-bool Settle(const std::function<bool()>& drawn) {
-  return quilla::testing::ProcessEventsUntil(drawn, std::chrono::seconds(10));
-}
-
-QColor ScreenPixel(QPoint p) {
-  return QGuiApplication::primaryScreen()
-      ->grabWindow(0, p.x(), p.y(), 1, 1)
-      .toImage()
-      .pixelColor(0, 0);
 }
 
 // The desktop shows the line's opaque pixels in the line's colours.
@@ -126,7 +84,7 @@ int main(int argc, char** argv) {
   QDir().mkpath(out);
   bool ok = true;
 
-  Desktop desktop;
+  quilla::testing::ScreenshotDesktop desktop;
   desktop.setGeometry(QGuiApplication::primaryScreen()->geometry());
   desktop.show();
   ok &= Settle([&] { return desktop.windowHandle()->isExposed(); });
@@ -147,7 +105,7 @@ int main(int argc, char** argv) {
     lyrics.SetText(QString());
     lyrics.SetText(line);
     ok &= Settle([&] { return LineIsOnScreen(lyrics); });
-    ok &= Save(band, out + QLatin1Char('/') + QLatin1String(m.file));
+    ok &= SaveScreenArea(band, out + QLatin1Char('/') + QLatin1String(m.file));
   }
 
   QWidget* main = MakeMainWindow();
@@ -157,7 +115,8 @@ int main(int argc, char** argv) {
   quilla::client::AttachShadow(main, 0xD0D0D0, 2);
   ok &=
       Settle([&] { return ScreenPixel(main->geometry().topLeft() + QPoint(-2, 60)).red() > 200; });
-  ok &= Save(main->geometry().adjusted(-24, -24, 24, 24), out + QStringLiteral("/client-ring.png"));
+  ok &= SaveScreenArea(main->geometry().adjusted(-24, -24, 24, 24),
+                       out + QStringLiteral("/client-ring.png"));
   main->hide();
 
   quilla::client::TrayIcon tray;
@@ -169,8 +128,8 @@ int main(int argc, char** argv) {
   ok &=
       Settle([&] { return tray.popup() != nullptr && tray.popup()->windowHandle()->isExposed(); });
   app.processEvents();
-  ok &= Save(QRect(screen.right() - 660, screen.bottom() - 360, 660, 360),
-             out + QStringLiteral("/client-balloon.png"));
+  ok &= SaveScreenArea(QRect(screen.right() - 660, screen.bottom() - 360, 660, 360),
+                       out + QStringLiteral("/client-balloon.png"));
   delete main;
   return ok ? 0 : 1;
 }

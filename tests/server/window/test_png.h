@@ -1,23 +1,8 @@
 #pragma once
 // A small PNG of one colour, as a web server would serve a cover picture.
 
-#include <QBuffer>
-#include <QByteArray>
-#include <QColor>
-#include <QImage>
-
-#include <string>
+#include "support/test_png.h"
 
 namespace quilla::server::testing {
-
-inline std::string PngOf(QColor color, int size = 8) {
-  QImage image(size, size, QImage::Format_RGB32);
-  image.fill(color);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
-  return bytes.toStdString();
-}
-
+using quilla::testing::PngOf;
 }  // namespace quilla::server::testing

@@ -1,8 +1,8 @@
-#include "server/app/window/gui_poster.h"
+#include "qt/gui_poster.h"
 
 #include <QMetaObject>
 
-namespace quilla::server {
+namespace quilla::qt {
 
 std::shared_ptr<GuiPoster> GuiPoster::Create(QObject* target) {
   return std::shared_ptr<GuiPoster>(new GuiPoster(target));
@@ -21,4 +21,4 @@ void GuiPoster::Detach() {
   target_ = nullptr;
 }
 
-}  // namespace quilla::server
+}  // namespace quilla::qt
